@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Starts what the build has to show in the build tree's own Wine prefix.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="$here/build"
+"$build/test-session.sh" start >/dev/null
+run="$build/wine-run.sh"
+ctl="$build/dist/q730xctl.exe"
+if [ -f "$ctl" ]; then
+  "$run" "$ctl" init
+  "$run" "$ctl" show 1
+else
+  echo "Nothing to start yet: build/dist holds no program." >&2
+fi
