@@ -1,0 +1,41 @@
+// Software actions carried out when the keyboard reports a key event
+// (message 0x7EB): screen captures, a sound, or opening a file, a folder, a
+// program or a web address. The platform calls go through ActionPlatform so
+// that tests see exactly what would be run. Platform-free: no <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/key_code.h"
+
+namespace q730x {
+
+// The calls an action makes. Production forwards them to WinExec,
+// PlaySoundW and ShellExecuteW (action_platform.h).
+class ActionPlatform {
+ public:
+  virtual ~ActionPlatform() = default;
+  // WinExec(commandLine, SW_SHOWNORMAL).
+  virtual void RunCommandLine(const std::string& commandLine) = 0;
+  // PlaySoundW(file, module, SND_FILENAME | SND_ASYNC).
+  virtual void PlaySoundFile(const std::u16string& file) = 0;
+  // ShellExecuteW(verb "open", target, no parameters, no folder, SW_SHOWNORMAL).
+  virtual void OpenWithShell(const std::u16string& target) = 0;
+};
+
+// The capture tool's command line for kinds 1 to 3, or an empty string.
+std::string CaptureCommandLine(unsigned kind);
+
+// The text of one AuxInfo record: up to its terminating zero, and never
+// beyond its kAuxTextUnits units even when the record has no terminator.
+std::u16string_view AuxRecordText(const char16_t* record);
+
+// Handles one event word. auxText is the AuxInfo record of the key the word
+// names (bits 0..7); it is only read for kinds 4 to 8 and may be null.
+// Returns whether an action was started; words that are not action events,
+// carry kind 0 or above 8, or name a key beyond the matrix do nothing.
+bool RunKeyEvent(std::uint32_t eventWord, const char16_t* auxText, ActionPlatform& platform);
+
+}  // namespace q730x

@@ -1,0 +1,37 @@
+// The client end of the virtual keyboard's named pipe: connect, then one
+// request and its answer at a time.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "device/unique_handle.h"
+#include "device/virtual_pipe_protocol.h"
+
+namespace q730x::vkb {
+
+// The pipe named by Q730X_VKB_PIPE, or the default name.
+std::wstring VirtualPipeName();
+
+class PipeClient {
+ public:
+  // Waits up to waitMs for a free pipe instance; false when the virtual
+  // keyboard is not running.
+  bool Connect(const std::wstring& pipeName, DWORD waitMs = 2000);
+  bool connected() const { return pipe_.valid(); }
+  void Disconnect() { pipe_.reset(); }
+  // Hands the open pipe over (the HID stand-in returns it as its handle).
+  HANDLE ReleaseHandle() { return pipe_.release(); }
+
+  // Sends one request and reads its answer. False when the pipe broke or the
+  // answer was malformed; a refusal is a successful transaction with done=false.
+  bool Transact(const PipeRequest& request, PipeAnswer& answer);
+  // An admin command; answer text in reply. True when the command was done.
+  bool Admin(const std::string& command, std::string& reply);
+
+ private:
+  UniqueHandle pipe_;
+};
+
+}  // namespace q730x::vkb
