@@ -29,7 +29,7 @@ const char kUsage[] =
     "  loader on|off              firmware loader mode\n"
     "  hid on|off                 whether the HID interface opens\n"
     "  version <major>.<minor>    set the firmware version\n"
-    "  refuse <n>                 refuse the next n driver requests\n"
+    "  refuse <n> [after <m>]     refuse the next n driver requests (after m more)\n"
     "  drop-replies <n>           accept the next n queries without a new reply\n"
     "  dump                       print the state\n"
     "  log [clear]                print (or clear) the request log\n"

@@ -6,6 +6,8 @@
 namespace q730x::vkb {
 namespace {
 
+void DescribeRequest(const DriverRequest& r, std::string& line);
+
 std::string Hex32(std::uint32_t v) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(v));
@@ -54,6 +56,14 @@ bool ParseUnsigned(const std::string& text, unsigned long long& value) {
   return end && *end == '\0';
 }
 
+// The request's fields as the log shows them.
+void DescribeRequest(const DriverRequest& r, std::string& line) {
+  line += " kind=" + std::to_string(r.kind()) + " dir=" + std::to_string(r.direction()) +
+          " len=" + std::to_string(r.dataLength());
+  if (r.dataLength() > 0 && r.dataLength() <= DriverRequest::kDataCapacity)
+    line += " data=" + HexBytes(r.data(), r.dataLength());
+}
+
 }  // namespace
 
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
@@ -70,9 +80,13 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
 VirtualDevice::VirtualDevice(KeyboardState initial, Hooks hooks)
     : state_(std::move(initial)), hooks_(std::move(hooks)) {}
 
-void VirtualDevice::Log(const std::string& text) {
+double VirtualDevice::Now() const { return hooks_.nowMs ? hooks_.nowMs() : 0.0; }
+
+void VirtualDevice::Log(const std::string& text) { LogAt(Now(), text); }
+
+void VirtualDevice::LogAt(double timeMs, const std::string& text) {
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "t=%.3f ", hooks_.nowMs ? hooks_.nowMs() : 0.0);
+  std::snprintf(stamp, sizeof stamp, "t=%.3f ", timeMs);
   log_.push_back(stamp + text);
   if (log_.size() > kMaxLogLines) log_.pop_front();
 }
@@ -104,12 +118,33 @@ ControlResult VirtualDevice::Control(unsigned client, SignalOpener& opener, std:
                                      const std::uint8_t* input, std::size_t inputLength,
                                      std::uint32_t outputLength) {
   std::lock_guard lock(mutex_);
+  // Stamped on arrival, so that pacing seen in the log is the sender's.
+  const double arrival = Now();
   std::string line = "client=" + std::to_string(client) + " code=" + Hex32(code);
   ControlResult result;
-  if (refuseNext_ > 0) {
+  if (acceptBeforeRefusing_ > 0) {
+    --acceptBeforeRefusing_;
+    result = Dispatch(client, opener, code, input, inputLength, outputLength, line);
+  } else if (refuseNext_ > 0) {
     --refuseNext_;
+    if (code == kIoctlRequest && inputLength == DriverRequest::kSize) {
+      DriverRequest r;
+      std::copy_n(input, DriverRequest::kSize, r.bytes.begin());
+      DescribeRequest(r, line);
+    }
     result = Refuse(ERR_GEN_FAILURE, "injected fault", line);
-  } else if (code == kIoctlRequest) {
+  } else {
+    result = Dispatch(client, opener, code, input, inputLength, outputLength, line);
+  }
+  LogAt(arrival, line);
+  return result;
+}
+
+ControlResult VirtualDevice::Dispatch(unsigned client, SignalOpener& opener, std::uint32_t code,
+                                      const std::uint8_t* input, std::size_t inputLength,
+                                      std::uint32_t outputLength, std::string& line) {
+  ControlResult result;
+  if (code == kIoctlRequest) {
     result = Request(client, opener, input, inputLength, outputLength, line);
   } else if (code == kIoctlReadEvent) {
     result = ReadEvent(client, input, inputLength, outputLength, line);
@@ -129,7 +164,6 @@ ControlResult VirtualDevice::Control(unsigned client, SignalOpener& opener, std:
   } else {
     result = Refuse(ERR_INVALID_FUNCTION, "unknown control code " + Hex32(code), line);
   }
-  Log(line);
   return result;
 }
 
@@ -142,10 +176,7 @@ ControlResult VirtualDevice::Request(unsigned client, SignalOpener& opener,
   DriverRequest r;
   std::copy_n(input, DriverRequest::kSize, r.bytes.begin());
   const std::uint32_t kind = r.kind();
-  line += " kind=" + std::to_string(kind) + " dir=" + std::to_string(r.direction()) +
-          " len=" + std::to_string(r.dataLength());
-  if (r.dataLength() > 0 && r.dataLength() <= DriverRequest::kDataCapacity)
-    line += " data=" + HexBytes(r.data(), r.dataLength());
+  DescribeRequest(r, line);
 
   if (r.vendorId() != kKeyboardVendorId)
     return Refuse(ERR_INVALID_PARAMETER, "wrong vendor id " + Hex32(r.vendorId()), line);
@@ -474,10 +505,19 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     state_.versionMinor = static_cast<std::uint8_t>(minor);
     Changed();
     reply = "ok";
-  } else if (verb == "refuse" || verb == "drop-replies") {
+  } else if (verb == "refuse") {
+    unsigned long long after = 0;
+    const bool withAfter = words.size() == 4 && words[2] == "after" && ParseUnsigned(words[3], after);
+    if ((words.size() != 2 && !withAfter) || !ParseUnsigned(words[1], a) || a > 1000000 ||
+        after > 1000000)
+      return fail("usage: refuse <count> [after <count>]");
+    refuseNext_ = static_cast<unsigned>(a);
+    acceptBeforeRefusing_ = static_cast<unsigned>(after);
+    reply = "ok";
+  } else if (verb == "drop-replies") {
     if (words.size() != 2 || !ParseUnsigned(words[1], a) || a > 1000000)
-      return fail("usage: " + verb + " <count>");
-    (verb == "refuse" ? refuseNext_ : dropReplies_) = static_cast<unsigned>(a);
+      return fail("usage: drop-replies <count>");
+    dropReplies_ = static_cast<unsigned>(a);
     reply = "ok";
   } else if (verb == "factory") {
     state_ = FactoryState();

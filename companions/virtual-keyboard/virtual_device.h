@@ -92,6 +92,9 @@ class VirtualDevice {
     bool justCompleted = false;  // a chunk now is beyond the announced length
   };
 
+  ControlResult Dispatch(unsigned client, SignalOpener& opener, std::uint32_t code,
+                         const std::uint8_t* input, std::size_t inputLength,
+                         std::uint32_t outputLength, std::string& line);
   ControlResult Request(unsigned client, SignalOpener& opener, const std::uint8_t* input,
                         std::size_t inputLength, std::uint32_t outputLength, std::string& line);
   ControlResult Command(const std::uint8_t* command, std::string& line);
@@ -101,7 +104,9 @@ class VirtualDevice {
   std::string KeyboardUnavailable() const;
   void AbandonTransfer();
   void Changed();
+  double Now() const;
   void Log(const std::string& text);
+  void LogAt(double timeMs, const std::string& text);
   std::string QueueEvents(std::uint32_t first, unsigned count, bool step);
   std::string Dump() const;
   std::string LogText() const;
@@ -113,6 +118,7 @@ class VirtualDevice {
   Transfer transfer_;
   std::array<std::uint8_t, 8> reply_{};
   unsigned refuseNext_ = 0;
+  unsigned acceptBeforeRefusing_ = 0;  // requests still served before refuseNext_ applies
   unsigned dropReplies_ = 0;
   unsigned plugGeneration_ = 0;
   bool stopRequested_ = false;

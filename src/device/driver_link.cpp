@@ -74,6 +74,7 @@ bool RegisterDriverWindowClass() {
 }  // namespace
 
 HANDLE EventSemaphore() { return g_semaphore.get(); }
+HANDLE EventThreadHandle() { return g_thread.get(); }
 
 bool DriverOpen() { return CurrentDevice() != nullptr; }
 

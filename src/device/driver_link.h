@@ -47,6 +47,8 @@ bool DeviceControl(DWORD code, const void* input, DWORD inputLength, void* outpu
 
 // The process-wide event semaphore, or null before StartLink.
 HANDLE EventSemaphore();
+// The event thread's handle while the link runs (to watch it end), or null.
+HANDLE EventThreadHandle();
 
 // The driver link as the keyboard page holds it. It owns the hidden window
 // "KavexQ460Drivers", the HID library and the HID handle; starting it starts

@@ -1,0 +1,59 @@
+// A private virtual keyboard for one test executable: its own pipe and state
+// file, so tests run in any order and side by side. Starting it points this
+// process (Q730X_DEVICE, Q730X_VKB_PIPE) at it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "device/unique_handle.h"
+
+namespace q730x::test {
+
+// One line of the virtual keyboard's request log.
+struct LogLine {
+  double t = 0;
+  std::string text;
+  bool Has(const std::string& fragment) const { return text.find(fragment) != std::string::npos; }
+  // The value of name=value (quotes removed), or "".
+  std::string Field(const std::string& name) const;
+};
+
+class VirtualKeyboardInstance {
+ public:
+  ~VirtualKeyboardInstance() { Stop(); }
+
+  // Starts the server; with freshState the state file is deleted first.
+  bool Start(const std::string& tag, bool freshState = true);
+  // Asks the server to stop and waits for it to end.
+  void Stop();
+
+  // Runs an admin command; reply (if given) receives the answer text.
+  bool Admin(const std::string& command, std::string* reply = nullptr);
+  // The value of one line of "dump" ("attached", "matrix", "slot 3", ...).
+  std::string DumpField(const std::string& name);
+  std::vector<LogLine> Log();
+  // Log lines that contain fragment.
+  std::vector<LogLine> LogWith(const std::string& fragment);
+  // Waits (up to timeoutMs) until the dump line name has value.
+  bool WaitForDump(const std::string& name, const std::string& value, DWORD timeoutMs = 10000);
+
+  const std::wstring& pipe() const { return pipe_; }
+  const std::wstring& statePath() const { return state_; }
+
+ private:
+  std::wstring pipe_;
+  std::wstring state_;
+  UniqueHandle process_;
+};
+
+// The folder of the test executable, with a trailing backslash.
+std::wstring TestFolder();
+// The build's deployable folder (programs and companions).
+std::wstring DistFolder();
+// Bytes from hex digits ("0A1B" -> {0x0A, 0x1B}).
+std::vector<std::uint8_t> FromHex(const std::string& hex);
+
+}  // namespace q730x::test
