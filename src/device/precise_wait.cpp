@@ -9,13 +9,18 @@ void WaitAtLeast(unsigned milliseconds) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&now);
   const LONGLONG deadline = now.QuadPart + frequency.QuadPart * milliseconds / 1000;
-  // Sleep may wake a little early on some systems; sleep again for the rest.
+  // Sleep until about a millisecond before the deadline (Sleep may overshoot
+  // by a timer tick, and on some systems wake a little early), then yield
+  // until the deadline itself.
   for (;;) {
     QueryPerformanceCounter(&now);
     const LONGLONG left = deadline - now.QuadPart;
     if (left <= 0) return;
-    const LONGLONG leftMs = (left * 1000 + frequency.QuadPart - 1) / frequency.QuadPart;
-    Sleep(static_cast<DWORD>(leftMs));
+    const LONGLONG leftMs = left * 1000 / frequency.QuadPart;
+    if (leftMs >= 2)
+      Sleep(static_cast<DWORD>(leftMs - 1));
+    else
+      SwitchToThread();
   }
 }
 

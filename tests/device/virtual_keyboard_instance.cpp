@@ -24,6 +24,16 @@ std::wstring TestFolder() { return ProgramFileFolder(); }
 
 std::wstring DistFolder() { return TestFolder() + L"..\\dist\\"; }
 
+std::string ToHex(const std::uint8_t* bytes, std::size_t count) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) {
+    out += digits[bytes[i] >> 4];
+    out += digits[bytes[i] & 15];
+  }
+  return out;
+}
+
 std::vector<std::uint8_t> FromHex(const std::string& hex) {
   std::vector<std::uint8_t> out;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2)

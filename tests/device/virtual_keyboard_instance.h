@@ -53,6 +53,8 @@ class VirtualKeyboardInstance {
 std::wstring TestFolder();
 // The build's deployable folder (programs and companions).
 std::wstring DistFolder();
+// Hex digits of bytes, as the virtual keyboard prints them ({0x0A, 0x1B} -> "0A1B").
+std::string ToHex(const std::uint8_t* bytes, std::size_t count);
 // Bytes from hex digits ("0A1B" -> {0x0A, 0x1B}).
 std::vector<std::uint8_t> FromHex(const std::string& hex);
 

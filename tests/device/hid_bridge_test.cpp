@@ -1,0 +1,103 @@
+// HidBridge.dll and how the link loads it: a handle only while the keyboard
+// is attached and ready, and the library only from the program's own folder.
+#include <gtest/gtest.h>
+
+#include "device/companion_library.h"
+#include "device/driver_link.h"
+#include "virtual_keyboard_instance.h"
+
+namespace q730x {
+namespace {
+
+class HidBridgeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    keyboard_ = new test::VirtualKeyboardInstance;
+    ASSERT_TRUE(keyboard_->Start("hid"));
+  }
+  static void TearDownTestSuite() {
+    delete keyboard_;
+    keyboard_ = nullptr;
+  }
+  void SetUp() override { ASSERT_TRUE(keyboard_->Admin("factory")); }
+
+  static test::VirtualKeyboardInstance* keyboard_;
+};
+test::VirtualKeyboardInstance* HidBridgeTest::keyboard_ = nullptr;
+
+TEST_F(HidBridgeTest, OpenHidDeviceGivesAHandleOnlyWhileTheKeyboardIsReady) {
+  UniqueLibrary library(LoadLibraryW((test::DistFolder() + L"HidBridge.dll").c_str()));
+  ASSERT_TRUE(library);
+  auto open = reinterpret_cast<OpenHidDeviceFunction>(
+      reinterpret_cast<void*>(GetProcAddress(library.get(), "OpenHidDevice")));
+  ASSERT_NE(open, nullptr);
+  auto opens = [&] {
+    UniqueHandle h(open(0xFF01, 1, 0, 0, 0, 0, 1, 0x40000000));
+    return h.valid();
+  };
+  EXPECT_TRUE(opens());
+  for (const char* off : {"hid off", "loader on", "unplug"}) {
+    ASSERT_TRUE(keyboard_->Admin("factory"));
+    ASSERT_TRUE(keyboard_->Admin(off));
+    EXPECT_FALSE(opens()) << off;
+  }
+  // Without the virtual keyboard there is nothing to open either.
+  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", L"\\\\.\\pipe\\q730x-test-nobody-here");
+  EXPECT_FALSE(opens());
+  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", keyboard_->pipe().c_str());
+}
+
+TEST_F(HidBridgeTest, TheLinkLoadsTheLibraryFromItsOwnFolderAndReopensTheHandle) {
+  CUSBDriver link;
+  ASSERT_TRUE(link.StartLink(nullptr));
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(GetModuleHandleW(kHidLibraryName), path, MAX_PATH);
+  EXPECT_EQ(std::wstring(path), test::TestFolder() + kHidLibraryName);
+
+  EXPECT_TRUE(link.OpenHid());
+  EXPECT_TRUE(link.HidOpen());
+  ASSERT_TRUE(keyboard_->Admin("hid off"));
+  EXPECT_FALSE(link.OpenHid());  // the old handle is closed first
+  EXPECT_FALSE(link.HidOpen());
+  ASSERT_TRUE(keyboard_->Admin("hid on"));
+  EXPECT_TRUE(link.OpenHid());
+
+  HWND window = link.window();
+  ASSERT_NE(window, nullptr);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"KavexQ460Drivers");
+  EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & ~WS_CLIPSIBLINGS, static_cast<LONG>(WS_POPUP));
+  EXPECT_FALSE(IsWindowVisible(window));
+  link.StopLink();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(link.HidOpen());
+  EXPECT_EQ(GetModuleHandleW(kHidLibraryName), nullptr);
+}
+
+// The utility runs with administrator rights: a library planted in the
+// current folder must not be loaded in place of its own.
+TEST(CompanionLibrary, ALibraryPlantedInTheCurrentFolderIsNotLoaded) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder =
+      std::wstring(temp) + L"q730x-planted-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring planted = folder + L"\\PlantedCompanion.dll";
+  ASSERT_TRUE(CopyFileW((test::DistFolder() + L"HidBridge.dll").c_str(), planted.c_str(), FALSE));
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+
+  EXPECT_FALSE(LoadCompanionLibrary(L"PlantedCompanion.dll"));
+  {
+    UniqueLibrary searched(LoadLibraryW(L"PlantedCompanion.dll"));  // the search path finds it
+    EXPECT_TRUE(searched);
+  }
+  SetCurrentDirectoryW(previous);
+  DeleteFileW(planted.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+}  // namespace q730x
