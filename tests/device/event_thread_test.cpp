@@ -42,22 +42,15 @@ void PumpUntil(std::size_t count, DWORD timeoutMs) {
   }
 }
 
-class EventThreadTest : public ::testing::Test {
+class EventThreadTest : public test::VirtualKeyboardSuite {
  protected:
-  static void SetUpTestSuite() {
-    keyboard_ = new test::VirtualKeyboardInstance;
-    ASSERT_TRUE(keyboard_->Start("events"));
-  }
-  static void TearDownTestSuite() {
-    delete keyboard_;
-    keyboard_ = nullptr;
-  }
+  static void SetUpTestSuite() { StartKeyboard("events"); }
   void SetUp() override {
     g_received.clear();
     window_ = CreateEventWindow();
     ASSERT_NE(window_, nullptr);
-    ASSERT_TRUE(keyboard_->Admin("factory"));
-    ASSERT_TRUE(keyboard_->Admin("log clear"));
+    ASSERT_TRUE(keyboard().Admin("factory"));
+    ASSERT_TRUE(keyboard().Admin("log clear"));
   }
   void TearDown() override {
     link_.StopLink();
@@ -66,26 +59,30 @@ class EventThreadTest : public ::testing::Test {
   // Successful event reads the keyboard has served since the last clear.
   static std::size_t EventReads() {
     std::size_t n = 0;
-    for (const test::LogLine& line : keyboard_->LogWith("code=0x222408"))
+    for (const test::LogLine& line : keyboard().LogWith("code=0x222408"))
       n += line.Field("result") == "ok";
     return n;
+  }
+  // Queues one event word and expects it, alone, at the window.
+  static void ExpectDelivered(std::uint32_t word) {
+    ASSERT_TRUE(keyboard().Admin("event " + std::to_string(word)));
+    PumpUntil(1, 10000);
+    EXPECT_EQ(g_received, std::vector<WPARAM>{word});
   }
   static bool WaitForEventReads(std::size_t count) {
     for (int i = 0; i < 500 && EventReads() < count; ++i) Sleep(20);
     return EventReads() == count;
   }
 
-  static test::VirtualKeyboardInstance* keyboard_;
   CUSBDriver link_;
   HWND window_ = nullptr;
 };
-test::VirtualKeyboardInstance* EventThreadTest::keyboard_ = nullptr;
 
 TEST_F(EventThreadTest, EventWordsArePostedAsTheyAre) {
   link_.StartLink(window_);
   ASSERT_TRUE(OpenDriver());
-  ASSERT_TRUE(keyboard_->Admin("event 0x12345678"));
-  ASSERT_TRUE(keyboard_->Admin("event 0xC105"));
+  ASSERT_TRUE(keyboard().Admin("event 0x12345678"));
+  ASSERT_TRUE(keyboard().Admin("event 0xC105"));
   PumpUntil(2, 10000);
   EXPECT_EQ(g_received, (std::vector<WPARAM>{0x12345678, 0xC105}));
 }
@@ -94,12 +91,12 @@ TEST_F(EventThreadTest, APressedSoftwareActionKeyReachesTheWindow) {
   link_.StartLink(window_);
   ASSERT_TRUE(OpenDriver());
   std::string reply;
-  ASSERT_TRUE(keyboard_->Admin("press 5", &reply));
+  ASSERT_TRUE(keyboard().Admin("press 5", &reply));
   EXPECT_EQ(reply, "position 5 holds no software action");
   KeyMatrix matrix = FactoryMatrix();
   matrix[5] = MakeActionCode(ACTION_CAPTURE_DESKTOP, 5);
   ASSERT_TRUE(WriteKeyMatrix(matrix));
-  ASSERT_TRUE(keyboard_->Admin("press 5 2"));
+  ASSERT_TRUE(keyboard().Admin("press 5 2"));
   PumpUntil(2, 10000);
   EXPECT_EQ(g_received, (std::vector<WPARAM>{0xC105, 0xC105}));
 }
@@ -107,16 +104,14 @@ TEST_F(EventThreadTest, APressedSoftwareActionKeyReachesTheWindow) {
 TEST_F(EventThreadTest, EventsWithoutAnEventWindowAreReadAndDropped) {
   link_.StartLink(nullptr);
   ASSERT_TRUE(OpenDriver());
-  ASSERT_TRUE(keyboard_->Admin("event 0xC105 3"));
+  ASSERT_TRUE(keyboard().Admin("event 0xC105 3"));
   EXPECT_TRUE(WaitForEventReads(3));
   link_.StopLink();
 
   // The same process later gets its events once a window is given.
   link_.StartLink(window_);
   ASSERT_TRUE(OpenDriver());
-  ASSERT_TRUE(keyboard_->Admin("event 0xC106"));
-  PumpUntil(1, 10000);
-  EXPECT_EQ(g_received, std::vector<WPARAM>{0xC106});
+  ExpectDelivered(0xC106);
 }
 
 TEST_F(EventThreadTest, TheStopSequenceEndsAWaitingThreadWithoutAMessage) {
@@ -131,8 +126,8 @@ TEST_F(EventThreadTest, TheStopSequenceEndsAWaitingThreadWithoutAMessage) {
   CloseHandle(thread);
   PumpUntil(1, 200);
   EXPECT_TRUE(g_received.empty());
-  EXPECT_EQ(keyboard_->LogWith("code=0x222408").size(), 0u);
-  EXPECT_EQ(keyboard_->LogWith("kind=2 ").size(), 1u);  // unregistered on the way out
+  EXPECT_EQ(keyboard().LogWith("code=0x222408").size(), 0u);
+  EXPECT_EQ(keyboard().LogWith("kind=2 ").size(), 1u);  // unregistered on the way out
   EXPECT_EQ(EventSemaphore(), nullptr);
 }
 
@@ -143,9 +138,7 @@ TEST_F(EventThreadTest, WithTheDeviceClosedTheThreadWakesButReadsNothing) {
   EXPECT_TRUE(g_received.empty());
   // The thread is still there and serves the device once it is open.
   ASSERT_TRUE(OpenDriver());
-  ASSERT_TRUE(keyboard_->Admin("event 0xC401"));
-  PumpUntil(1, 10000);
-  EXPECT_EQ(g_received, std::vector<WPARAM>{0xC401});
+  ExpectDelivered(0xC401);
 }
 
 TEST_F(EventThreadTest, ABurstArrivesInOrderWithoutLoss) {
@@ -153,7 +146,7 @@ TEST_F(EventThreadTest, ABurstArrivesInOrderWithoutLoss) {
   ASSERT_TRUE(OpenDriver());
   constexpr std::size_t kBurst = 3000;
   std::string reply;
-  ASSERT_TRUE(keyboard_->Admin("event 0x10000 " + std::to_string(kBurst), &reply));
+  ASSERT_TRUE(keyboard().Admin("event 0x10000 " + std::to_string(kBurst), &reply));
   EXPECT_EQ(reply, "queued 3000 events for 1 clients");
   PumpUntil(kBurst, 120000);
   ASSERT_EQ(g_received.size(), kBurst);

@@ -9,21 +9,12 @@
 namespace q730x {
 namespace {
 
-class HidBridgeTest : public ::testing::Test {
+class HidBridgeTest : public test::VirtualKeyboardSuite {
  protected:
-  static void SetUpTestSuite() {
-    keyboard_ = new test::VirtualKeyboardInstance;
-    ASSERT_TRUE(keyboard_->Start("hid"));
-  }
-  static void TearDownTestSuite() {
-    delete keyboard_;
-    keyboard_ = nullptr;
-  }
-  void SetUp() override { ASSERT_TRUE(keyboard_->Admin("factory")); }
+  static void SetUpTestSuite() { StartKeyboard("hid"); }
+  void SetUp() override { ASSERT_TRUE(keyboard().Admin("factory")); }
 
-  static test::VirtualKeyboardInstance* keyboard_;
 };
-test::VirtualKeyboardInstance* HidBridgeTest::keyboard_ = nullptr;
 
 TEST_F(HidBridgeTest, OpenHidDeviceGivesAHandleOnlyWhileTheKeyboardIsReady) {
   UniqueLibrary library(LoadLibraryW((test::DistFolder() + L"HidBridge.dll").c_str()));
@@ -37,14 +28,14 @@ TEST_F(HidBridgeTest, OpenHidDeviceGivesAHandleOnlyWhileTheKeyboardIsReady) {
   };
   EXPECT_TRUE(opens());
   for (const char* off : {"hid off", "loader on", "unplug"}) {
-    ASSERT_TRUE(keyboard_->Admin("factory"));
-    ASSERT_TRUE(keyboard_->Admin(off));
+    ASSERT_TRUE(keyboard().Admin("factory"));
+    ASSERT_TRUE(keyboard().Admin(off));
     EXPECT_FALSE(opens()) << off;
   }
   // Without the virtual keyboard there is nothing to open either.
   SetEnvironmentVariableW(L"Q730X_VKB_PIPE", L"\\\\.\\pipe\\q730x-test-nobody-here");
   EXPECT_FALSE(opens());
-  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", keyboard_->pipe().c_str());
+  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", keyboard().pipe().c_str());
 }
 
 TEST_F(HidBridgeTest, TheLinkLoadsTheLibraryFromItsOwnFolderAndReopensTheHandle) {
@@ -56,10 +47,10 @@ TEST_F(HidBridgeTest, TheLinkLoadsTheLibraryFromItsOwnFolderAndReopensTheHandle)
 
   EXPECT_TRUE(link.OpenHid());
   EXPECT_TRUE(link.HidOpen());
-  ASSERT_TRUE(keyboard_->Admin("hid off"));
+  ASSERT_TRUE(keyboard().Admin("hid off"));
   EXPECT_FALSE(link.OpenHid());  // the old handle is closed first
   EXPECT_FALSE(link.HidOpen());
-  ASSERT_TRUE(keyboard_->Admin("hid on"));
+  ASSERT_TRUE(keyboard().Admin("hid on"));
   EXPECT_TRUE(link.OpenHid());
 
   HWND window = link.window();

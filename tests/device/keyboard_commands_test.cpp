@@ -13,33 +13,24 @@ namespace {
 
 using test::LogLine;
 
-class KeyboardCommandsTest : public ::testing::Test {
+class KeyboardCommandsTest : public test::VirtualKeyboardSuite {
  protected:
-  static void SetUpTestSuite() {
-    keyboard_ = new test::VirtualKeyboardInstance;
-    ASSERT_TRUE(keyboard_->Start("commands"));
-  }
-  static void TearDownTestSuite() {
-    delete keyboard_;
-    keyboard_ = nullptr;
-  }
+  static void SetUpTestSuite() { StartKeyboard("commands"); }
   void SetUp() override {
-    ASSERT_TRUE(keyboard_->Admin("factory"));
-    ASSERT_TRUE(keyboard_->Admin("refuse 0"));
-    ASSERT_TRUE(keyboard_->Admin("drop-replies 0"));
+    ASSERT_TRUE(keyboard().Admin("factory"));
+    ASSERT_TRUE(keyboard().Admin("refuse 0"));
+    ASSERT_TRUE(keyboard().Admin("drop-replies 0"));
     link_.StartLink(nullptr);
     ASSERT_TRUE(OpenDriver());
-    ASSERT_TRUE(keyboard_->Admin("log clear"));
+    ASSERT_TRUE(keyboard().Admin("log clear"));
   }
   void TearDown() override { link_.StopLink(); }
 
   // Log lines of driver requests (kind 8 and 256) since the last clear.
-  static std::vector<LogLine> Requests() { return keyboard_->LogWith(" kind="); }
+  static std::vector<LogLine> Requests() { return keyboard().LogWith(" kind="); }
 
-  static test::VirtualKeyboardInstance* keyboard_;
   CUSBDriver link_;
 };
-test::VirtualKeyboardInstance* KeyboardCommandsTest::keyboard_ = nullptr;
 
 KeyMatrix NumberedMatrix() {
   KeyMatrix m;
@@ -49,12 +40,12 @@ KeyMatrix NumberedMatrix() {
 
 TEST_F(KeyboardCommandsTest, OpeningConfiguresAndRegistersAndClosingUnregisters) {
   link_.StopLink();
-  ASSERT_TRUE(keyboard_->Admin("log clear"));
+  ASSERT_TRUE(keyboard().Admin("log clear"));
   link_.StartLink(nullptr);
   ASSERT_TRUE(OpenDriver());
   ASSERT_TRUE(SendSetupRequest());
   CloseDriver();
-  const std::vector<LogLine> log = keyboard_->LogWith("code=");
+  const std::vector<LogLine> log = keyboard().LogWith("code=");
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0].Field("code"), "0x222410");
   EXPECT_EQ(log[0].Field("value"), "15");
@@ -73,7 +64,7 @@ TEST_F(KeyboardCommandsTest, OpeningConfiguresAndRegistersAndClosingUnregisters)
 }
 
 TEST_F(KeyboardCommandsTest, QueriesSendTheCommandThenReadTheEchoedReply) {
-  ASSERT_TRUE(keyboard_->Admin("version 3.7"));
+  ASSERT_TRUE(keyboard().Admin("version 3.7"));
   FirmwareMajor = 0;
   FirmwareMinor = 0;
   ASSERT_TRUE(ReadFirmwareVersion());
@@ -100,14 +91,14 @@ TEST_F(KeyboardCommandsTest, AReplyThatDoesNotEchoTheCommandIsAFailure) {
   ASSERT_TRUE(ReadReportInterval(interval));  // the keyboard now holds the 0x81 reply
   FirmwareMajor = 5;
   FirmwareMinor = 6;
-  ASSERT_TRUE(keyboard_->Admin("drop-replies 1"));
+  ASSERT_TRUE(keyboard().Admin("drop-replies 1"));
   EXPECT_FALSE(ReadFirmwareVersion());
   EXPECT_EQ(FirmwareMajor, 5u);
   EXPECT_EQ(FirmwareMinor, 6u);
 
   // A refused read back keeps the caller's value too.
   interval = 42;
-  ASSERT_TRUE(keyboard_->Admin("refuse 1 after 1"));
+  ASSERT_TRUE(keyboard().Admin("refuse 1 after 1"));
   EXPECT_FALSE(ReadReportInterval(interval));
   EXPECT_EQ(interval, 42u);
 }
@@ -117,8 +108,8 @@ TEST_F(KeyboardCommandsTest, SetReportIntervalMakesTheKeyboardRejoinWithTheNewIn
   const std::vector<LogLine> log = Requests();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].Field("data"), "0108000000000000");
-  ASSERT_TRUE(keyboard_->WaitForDump("attached", "0"));
-  ASSERT_TRUE(keyboard_->WaitForDump("attached", "1"));
+  ASSERT_TRUE(keyboard().WaitForDump("attached", "0"));
+  ASSERT_TRUE(keyboard().WaitForDump("attached", "1"));
   std::uint32_t interval = 0;
   ASSERT_TRUE(ReadReportInterval(interval));
   EXPECT_EQ(interval, 8u);
@@ -144,7 +135,7 @@ TEST_F(KeyboardCommandsTest, KeyMatrixGoesAsOneCommandAndTwentyPacedChunks) {
   }
   EXPECT_EQ(test::FromHex(data),
             std::vector<std::uint8_t>(matrix.bytes(), matrix.bytes() + kKeyMatrixBytes));
-  EXPECT_EQ(keyboard_->DumpField("matrix"), data);
+  EXPECT_EQ(keyboard().DumpField("matrix"), data);
 }
 
 TEST_F(KeyboardCommandsTest, MacroSlotGoesAsOneCommandAndSixteenChunks) {
@@ -154,10 +145,10 @@ TEST_F(KeyboardCommandsTest, MacroSlotGoesAsOneCommandAndSixteenChunks) {
   const std::vector<LogLine> log = Requests();
   ASSERT_EQ(log.size(), 17u);
   EXPECT_EQ(log[0].Field("data"), "13011E0200000000");
-  EXPECT_EQ(keyboard_->DumpField("slots"), "30");
-  EXPECT_EQ(test::FromHex(keyboard_->DumpField("slot 30")), image);
+  EXPECT_EQ(keyboard().DumpField("slots"), "30");
+  EXPECT_EQ(test::FromHex(keyboard().DumpField("slot 30")), image);
 
-  ASSERT_TRUE(keyboard_->Admin("log clear"));
+  ASSERT_TRUE(keyboard().Admin("log clear"));
   EXPECT_FALSE(WriteMacroSlot(31, image.data()));
   EXPECT_FALSE(WriteMacroSlot(0, nullptr));
   EXPECT_TRUE(Requests().empty());
@@ -181,19 +172,19 @@ TEST_F(KeyboardCommandsTest, WriteChunksChecksItsInputAndWaitsBeforeEachChunk) {
 }
 
 TEST_F(KeyboardCommandsTest, ARefusedRequestStopsTheTransferAndChangesNothing) {
-  const std::string factory = keyboard_->DumpField("matrix");
-  ASSERT_TRUE(keyboard_->Admin("refuse 1"));
+  const std::string factory = keyboard().DumpField("matrix");
+  ASSERT_TRUE(keyboard().Admin("refuse 1"));
   EXPECT_FALSE(WriteKeyMatrix(NumberedMatrix()));
   EXPECT_EQ(Requests().size(), 1u);  // the refused command, no chunks
 
-  ASSERT_TRUE(keyboard_->Admin("log clear"));
-  ASSERT_TRUE(keyboard_->Admin("refuse 1 after 3"));  // command and two chunks pass
+  ASSERT_TRUE(keyboard().Admin("log clear"));
+  ASSERT_TRUE(keyboard().Admin("refuse 1 after 3"));  // command and two chunks pass
   EXPECT_FALSE(WriteKeyMatrix(NumberedMatrix()));
   const std::vector<LogLine> log = Requests();
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[3].Field("result"), "refused");
   EXPECT_EQ(log[3].Field("reason"), "injected fault");
-  EXPECT_EQ(keyboard_->DumpField("matrix"), factory);
+  EXPECT_EQ(keyboard().DumpField("matrix"), factory);
 
   // A chunk with no write command before it is refused by the keyboard.
   std::vector<std::uint8_t> chunk(32, 1);
@@ -202,16 +193,16 @@ TEST_F(KeyboardCommandsTest, ARefusedRequestStopsTheTransferAndChangesNothing) {
 }
 
 TEST_F(KeyboardCommandsTest, AnUnpluggedKeyboardRefusesCommands) {
-  ASSERT_TRUE(keyboard_->Admin("unplug"));
+  ASSERT_TRUE(keyboard().Admin("unplug"));
   EXPECT_FALSE(ReadFirmwareVersion());
   EXPECT_FALSE(WriteKeyMatrix(NumberedMatrix()));
-  ASSERT_TRUE(keyboard_->Admin("plug"));
+  ASSERT_TRUE(keyboard().Admin("plug"));
   EXPECT_TRUE(ReadFirmwareVersion());
 }
 
 TEST_F(KeyboardCommandsTest, EveryCommandFailsAtOnceWhenTheDeviceIsClosed) {
   CloseDriver();
-  ASSERT_TRUE(keyboard_->Admin("log clear"));
+  ASSERT_TRUE(keyboard().Admin("log clear"));
   std::vector<std::uint8_t> image(kMacroImageBytes);
   std::uint32_t interval = 5;
   DeviceCommand reply{};
@@ -224,7 +215,7 @@ TEST_F(KeyboardCommandsTest, EveryCommandFailsAtOnceWhenTheDeviceIsClosed) {
   EXPECT_FALSE(WriteKeyMatrix(NumberedMatrix()));
   EXPECT_FALSE(WriteMacroSlot(0, image.data()));
   EXPECT_EQ(interval, 5u);
-  EXPECT_TRUE(keyboard_->LogWith("code=").empty());
+  EXPECT_TRUE(keyboard().LogWith("code=").empty());
 }
 
 // Without Q730X_DEVICE the real driver is used; it is not installed here.

@@ -20,6 +20,18 @@ std::string LogLine::Field(const std::string& name) const {
   return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
+VirtualKeyboardInstance* VirtualKeyboardSuite::instance_ = nullptr;
+
+void VirtualKeyboardSuite::StartKeyboard(const std::string& tag) {
+  instance_ = new VirtualKeyboardInstance;
+  ASSERT_TRUE(instance_->Start(tag)) << "the virtual keyboard did not start";
+}
+
+void VirtualKeyboardSuite::TearDownTestSuite() {
+  delete instance_;
+  instance_ = nullptr;
+}
+
 std::wstring TestFolder() { return ProgramFileFolder(); }
 
 std::wstring DistFolder() { return TestFolder() + L"..\\dist\\"; }

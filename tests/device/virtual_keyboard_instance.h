@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "device/unique_handle.h"
 
 namespace q730x::test {
@@ -47,6 +49,18 @@ class VirtualKeyboardInstance {
   std::wstring pipe_;
   std::wstring state_;
   UniqueHandle process_;
+};
+
+// A test suite whose tests share one virtual keyboard, started for the suite:
+// its SetUpTestSuite calls StartKeyboard with a tag naming its pipe.
+class VirtualKeyboardSuite : public ::testing::Test {
+ protected:
+  static void StartKeyboard(const std::string& tag);
+  static void TearDownTestSuite();
+  static VirtualKeyboardInstance& keyboard() { return *instance_; }
+
+ private:
+  static VirtualKeyboardInstance* instance_;
 };
 
 // The folder of the test executable, with a trailing backslash.

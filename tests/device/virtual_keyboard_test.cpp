@@ -13,19 +13,12 @@
 namespace q730x {
 namespace {
 
-class VirtualKeyboardTest : public ::testing::Test {
+class VirtualKeyboardTest : public test::VirtualKeyboardSuite {
  protected:
-  static void SetUpTestSuite() {
-    keyboard_ = new test::VirtualKeyboardInstance;
-    ASSERT_TRUE(keyboard_->Start("strict"));
-  }
-  static void TearDownTestSuite() {
-    delete keyboard_;
-    keyboard_ = nullptr;
-  }
+  static void SetUpTestSuite() { StartKeyboard("strict"); }
   void SetUp() override {
-    ASSERT_TRUE(keyboard_->Admin("factory"));
-    ASSERT_TRUE(keyboard_->Admin("log clear"));
+    ASSERT_TRUE(keyboard().Admin("factory"));
+    ASSERT_TRUE(keyboard().Admin("log clear"));
     channel_ = OpenDeviceChannel();
     ASSERT_NE(channel_, nullptr);
   }
@@ -55,14 +48,12 @@ class VirtualKeyboardTest : public ::testing::Test {
     return true;
   }
   static std::string LastReason() {
-    const std::vector<test::LogLine> log = keyboard_->LogWith("code=");
+    const std::vector<test::LogLine> log = keyboard().LogWith("code=");
     return log.empty() ? std::string() : log.back().Field("reason");
   }
 
-  static test::VirtualKeyboardInstance* keyboard_;
   std::unique_ptr<DeviceChannel> channel_;
 };
-test::VirtualKeyboardInstance* VirtualKeyboardTest::keyboard_ = nullptr;
 
 DriverRequest With(DriverRequest r, std::size_t offset, std::uint8_t value) {
   r.bytes[offset] = value;
@@ -126,7 +117,7 @@ TEST_F(VirtualKeyboardTest, MalformedRequestsAreRefusedWithTheirReason) {
   }
   // None of it changed the keyboard.
   const KeyMatrix factory = FactoryMatrix();
-  EXPECT_EQ(keyboard_->DumpField("matrix"), test::ToHex(factory.bytes(), kKeyMatrixBytes));
+  EXPECT_EQ(keyboard().DumpField("matrix"), test::ToHex(factory.bytes(), kKeyMatrixBytes));
 }
 
 TEST_F(VirtualKeyboardTest, DataIsTakenOnlyUpToTheAnnouncedLength) {
@@ -134,18 +125,18 @@ TEST_F(VirtualKeyboardTest, DataIsTakenOnlyUpToTheAnnouncedLength) {
   ASSERT_TRUE(Chunks(16, 0x5A));
   EXPECT_FALSE(Chunks(1, 0x5A));
   EXPECT_EQ(LastReason(), "data chunk beyond the announced length");
-  EXPECT_EQ(keyboard_->DumpField("slots"), "4");
+  EXPECT_EQ(keyboard().DumpField("slots"), "4");
   const std::vector<std::uint8_t> image(kMacroImageBytes, 0x5A);
-  EXPECT_EQ(keyboard_->DumpField("slot 4"), test::ToHex(image.data(), image.size()));
+  EXPECT_EQ(keyboard().DumpField("slot 4"), test::ToHex(image.data(), image.size()));
   // An unfinished block is dropped when the next command comes.
   ASSERT_TRUE(Command(MakeWriteMacroSlotCommand(5)));
   ASSERT_TRUE(Chunks(3, 0x11));
   ASSERT_TRUE(Command(MakeQueryCommand(CMD_READ_FIRMWARE_VERSION)));
-  EXPECT_EQ(keyboard_->DumpField("slots"), "4");
+  EXPECT_EQ(keyboard().DumpField("slots"), "4");
 }
 
 TEST_F(VirtualKeyboardTest, ReadBackReturnsTheRecordWithTheEchoedReply) {
-  ASSERT_TRUE(keyboard_->Admin("version 4.9"));
+  ASSERT_TRUE(keyboard().Admin("version 4.9"));
   ASSERT_TRUE(Command(MakeQueryCommand(CMD_READ_FIRMWARE_VERSION)));
   const DriverRequest request = MakeCommandRequest(nullptr, DIR_READ_BACK);
   DriverRequest answer;
@@ -156,14 +147,14 @@ TEST_F(VirtualKeyboardTest, ReadBackReturnsTheRecordWithTheEchoedReply) {
   expected.data()[2] = 9;
   EXPECT_EQ(answer.bytes, expected.bytes);
 
-  ASSERT_TRUE(keyboard_->Admin("loader on"));
+  ASSERT_TRUE(keyboard().Admin("loader on"));
   EXPECT_FALSE(Command(MakeQueryCommand(CMD_READ_FIRMWARE_VERSION)));
   EXPECT_EQ(LastReason(), "keyboard is in firmware loader mode");
-  ASSERT_TRUE(keyboard_->Admin("loader off"));
-  ASSERT_TRUE(keyboard_->Admin("unplug"));
+  ASSERT_TRUE(keyboard().Admin("loader off"));
+  ASSERT_TRUE(keyboard().Admin("unplug"));
   EXPECT_FALSE(Send(request, DriverRequest::kSize, &answer));
   EXPECT_EQ(LastReason(), "keyboard not attached");
-  ASSERT_TRUE(keyboard_->Admin("plug"));
+  ASSERT_TRUE(keyboard().Admin("plug"));
 }
 
 TEST_F(VirtualKeyboardTest, EveryRegisteredClientGetsEachEventOnce) {
@@ -176,9 +167,9 @@ TEST_F(VirtualKeyboardTest, EveryRegisteredClientGetsEachEventOnce) {
   const DriverRequest registration = MakeRegisterRequest(value);
   ASSERT_TRUE(other->Control(kIoctlRequest, registration.bytes.data(), DriverRequest::kSize,
                              nullptr, 0, nullptr));
-  EXPECT_EQ(keyboard_->DumpField("registered"), "2");
+  EXPECT_EQ(keyboard().DumpField("registered"), "2");
 
-  ASSERT_TRUE(keyboard_->Admin("event 0xC70A"));
+  ASSERT_TRUE(keyboard().Admin("event 0xC70A"));
   std::uint32_t word = 0;
   ASSERT_EQ(WaitForSingleObject(first.get(), 0), WAIT_OBJECT_0);
   ASSERT_EQ(WaitForSingleObject(second.get(), 0), WAIT_OBJECT_0);
@@ -192,7 +183,7 @@ TEST_F(VirtualKeyboardTest, EveryRegisteredClientGetsEachEventOnce) {
 
   // A client that goes away takes its registration along.
   other.reset();
-  ASSERT_TRUE(keyboard_->WaitForDump("registered", "1"));
+  ASSERT_TRUE(keyboard().WaitForDump("registered", "1"));
   // A handle that is not open in this process cannot be registered.
   EXPECT_FALSE(Send(MakeRegisterRequest(0x7FFFFFF0)));
   EXPECT_NE(LastReason().find("event semaphore unusable"), std::string::npos) << LastReason();
@@ -202,7 +193,7 @@ TEST_F(VirtualKeyboardTest, EventsBeyondTheSemaphoreLimitAreDroppedTheRestKeepTh
   UniqueHandle semaphore(CreateSemaphoreW(nullptr, 0, 8000, nullptr));
   ASSERT_TRUE(Register(semaphore.get()));
   std::string reply;
-  ASSERT_TRUE(keyboard_->Admin("event 1 8005", &reply));
+  ASSERT_TRUE(keyboard().Admin("event 1 8005", &reply));
   EXPECT_EQ(reply, "queued 8000 events for 1 clients, dropped 5 (semaphore full)");
   for (std::uint32_t expected = 1; expected <= 8000; ++expected) {
     ASSERT_EQ(WaitForSingleObject(semaphore.get(), 0), WAIT_OBJECT_0) << expected;
@@ -224,25 +215,25 @@ TEST_F(VirtualKeyboardTest, PressQueuesOnlySoftwareActionCodes) {
   for (std::size_t offset = 0; offset < kKeyMatrixBytes; offset += 32)
     ASSERT_TRUE(Send(MakeChunkRequest(matrix.bytes() + offset)));
   std::string reply;
-  ASSERT_TRUE(keyboard_->Admin("press 41", &reply));
+  ASSERT_TRUE(keyboard().Admin("press 41", &reply));
   EXPECT_EQ(reply, "position 41 holds no software action");
-  ASSERT_TRUE(keyboard_->Admin("press 42", &reply));
+  ASSERT_TRUE(keyboard().Admin("press 42", &reply));
   EXPECT_EQ(reply, "queued 1 events for 1 clients");
   std::uint32_t word = 0;
   ASSERT_TRUE(ReadEvent(*channel_, word));
   EXPECT_EQ(word, 0xC82Au);
-  ASSERT_TRUE(keyboard_->Admin("unplug"));
-  EXPECT_FALSE(keyboard_->Admin("press 42", &reply));
+  ASSERT_TRUE(keyboard().Admin("unplug"));
+  EXPECT_FALSE(keyboard().Admin("press 42", &reply));
   EXPECT_EQ(reply, "keyboard not attached");
-  EXPECT_FALSE(keyboard_->Admin("press 160", &reply));
-  ASSERT_TRUE(keyboard_->Admin("plug"));
+  EXPECT_FALSE(keyboard().Admin("press 160", &reply));
+  ASSERT_TRUE(keyboard().Admin("plug"));
 }
 
 TEST_F(VirtualKeyboardTest, AdminCommandsRejectBadArguments) {
   std::string reply;
   for (const char* bad : {"", "jump", "version 1", "version 1.2.3", "refuse x", "event", "loader maybe",
                           "press 1 0", "event 0x100000000"})
-    EXPECT_FALSE(keyboard_->Admin(bad, &reply)) << bad;
+    EXPECT_FALSE(keyboard().Admin(bad, &reply)) << bad;
 }
 
 // Its own instance: it is stopped and started again.
