@@ -19,6 +19,11 @@ std::u16string_view AuxRecordText(const char16_t* record) {
 }
 
 bool RunKeyEvent(std::uint32_t eventWord, const char16_t* auxText, ActionPlatform& platform) {
+  return RunKeyEvent(eventWord, [auxText](unsigned) { return auxText; }, platform);
+}
+
+bool RunKeyEvent(std::uint32_t eventWord, const AuxRecordLookup& auxRecord,
+                 ActionPlatform& platform) {
   const auto word = static_cast<std::uint16_t>(eventWord);
   if (!IsActionEventWord(word)) return false;
   const unsigned kind = EventWordKind(word);
@@ -29,7 +34,7 @@ bool RunKeyEvent(std::uint32_t eventWord, const char16_t* auxText, ActionPlatfor
     platform.RunCommandLine(CaptureCommandLine(kind));
     return true;
   }
-  const std::u16string_view text = AuxRecordText(auxText);
+  const std::u16string_view text = AuxRecordText(auxRecord(EventWordPosition(word)));
   if (text.empty()) return false;
   switch (kind) {
     case ACTION_PLAY_SOUND:

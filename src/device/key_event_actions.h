@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,11 @@ std::u16string_view AuxRecordText(const char16_t* record);
 // Returns whether an action was started; words that are not action events,
 // carry kind 0 or above 8, or name a key beyond the matrix do nothing.
 bool RunKeyEvent(std::uint32_t eventWord, const char16_t* auxText, ActionPlatform& platform);
+
+// The same with the AuxInfo records at hand: auxRecord(i) gives the record of
+// key i, and is asked only for a key index below 160 and kinds 4 to 8.
+using AuxRecordLookup = std::function<const char16_t*(unsigned keyIndex)>;
+bool RunKeyEvent(std::uint32_t eventWord, const AuxRecordLookup& auxRecord,
+                 ActionPlatform& platform);
 
 }  // namespace q730x

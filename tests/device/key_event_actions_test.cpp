@@ -78,6 +78,21 @@ TEST(KeyEventActions, OtherWordsDoNothing) {
   EXPECT_EQ(Dispatch(0xABCDC105u, u""), Calls{"run ScreenClip.exe -t desktop -p"});
 }
 
+TEST(KeyEventActions, TheRecordOfTheKeyInTheWordIsLookedUpOnlyWhenNeeded) {
+  std::vector<unsigned> asked;
+  const std::vector<char16_t> record = Record(u"C:\\x.wav");
+  auto lookup = [&](unsigned key) {
+    asked.push_back(key);
+    return record.data();
+  };
+  RecordingPlatform platform;
+  EXPECT_TRUE(RunKeyEvent(0xC40A, lookup, platform));
+  EXPECT_TRUE(RunKeyEvent(0xC19F, lookup, platform));   // a capture needs no record
+  EXPECT_FALSE(RunKeyEvent(0xC4A0, lookup, platform));  // key 160 has no record
+  EXPECT_EQ(asked, std::vector<unsigned>{10});
+  EXPECT_EQ(platform.calls, (Calls{"play C:\\x.wav", "run ScreenClip.exe -t desktop -p"}));
+}
+
 TEST(KeyEventActions, ARecordWithoutTerminatorIsReadOnlyToItsEnd) {
   std::vector<char16_t> memory(kAuxTextUnits + 8, u'x');
   const std::u16string_view text = AuxRecordText(memory.data());
