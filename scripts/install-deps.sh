@@ -10,6 +10,7 @@ packages=(
   wine wine64 fonts-wine fonts-liberation
   googletest
   xvfb xauth imagemagick
+  libcairo2-dev pkg-config fonts-dejavu-core
   clang libclang-rt-14-dev
 )
 

@@ -1,0 +1,49 @@
+#include "pages/message_box.h"
+
+#include "pages/language_text.h"
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+bool MessageBoxOpen = false;
+
+namespace {
+// Clears the flag however the box ends.
+struct OpenFlag {
+  OpenFlag() { MessageBoxOpen = true; }
+  ~OpenFlag() { MessageBoxOpen = false; }
+};
+}  // namespace
+
+INT_PTR ShowMessageBox(const std::wstring& text) {
+  CMsgBox box;
+  box.SetText(text);
+  OpenFlag open;
+  return box.RunModal(GetActiveWindow());
+}
+
+CMsgBox::CMsgBox() : SkinnedDialog(kTemplate, {330, 172}) {}
+
+bool CMsgBox::OnInitDialog() {
+  SetWindowTextW(hwnd(), L"Info Box");
+  std::wstring folder = ExecutableFolder() + L"skins\\messagebox\\";
+  LoadSkinFiles(folder + L"Message_Normal.bmp", folder + L"Message_Down.bmp",
+                folder + L"Message_Over.bmp");
+  PlaceCentredOnScreen();
+  CreateSkinButton(close_, {301, 0, 329, 25});
+  CreateSkinButton(ok_, {241, 128, 305, 158}, LanguageText(L"str_OK"));
+  return true;
+}
+
+bool CMsgBox::OnCommand(HWND control, int code, int id) {
+  if (control && control == close_.hwnd()) return EndDialog(IDCANCEL), true;
+  if (control && control == ok_.hwnd()) return EndDialog(IDOK), true;
+  return SkinnedDialog::OnCommand(control, code, id);
+}
+
+void CMsgBox::PaintTexts(HDC dc) {
+  DrawSkinText(dc, text_, 8, 0, kTextColour, 82, 72, 240, 98);
+  DrawSkinText(dc, L"Info", 8, 0, kTextColour, 10, 7, 100, 20);
+}
+
+}  // namespace q730x

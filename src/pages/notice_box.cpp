@@ -1,0 +1,26 @@
+#include "pages/notice_box.h"
+
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+CMsgNotice::CMsgNotice() : SkinnedDialog(kTemplate, {400, 172}) {}
+
+void CMsgNotice::SetText(const std::wstring& text) {
+  text_ = text;
+  Invalidate();
+}
+
+bool CMsgNotice::OnInitDialog() {
+  SetWindowTextW(hwnd(), L"Notice Box");
+  LoadSkinFiles(ExecutableFolder() + L"skins\\messagebox\\Notice_Normal.bmp", L"", L"");
+  PlaceCentredOnParent(true);
+  return true;
+}
+
+void CMsgNotice::PaintTexts(HDC dc) {
+  DrawSkinText(dc, text_, 8, 0, kTextColour, 87, 72, 302, 98);
+  DrawSkinText(dc, L"Info", 8, 0, kTextColour, 10, 7, 100, 20);
+}
+
+}  // namespace q730x

@@ -1,0 +1,206 @@
+#include "skin/bitmap_button.h"
+
+#include <windowsx.h>
+
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+namespace {
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;  // 0x5000000B
+constexpr UINT kButtonTextFlags = DT_CENTER | DT_WORDBREAK | DT_SINGLELINE | DT_NOCLIP |
+                                  DT_END_ELLIPSIS;  // 0x8131
+}  // namespace
+
+bool CGDIBitmapBtn::Create(HWND owner, RECT rect) {
+  HWND window = CreateWindowExW(0, L"BUTTON", L"", kButtonStyle, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, owner,
+                                HMENU(0), GetModuleHandleW(nullptr), nullptr);
+  if (!window) return false;
+  if (!Attach(window)) {
+    DestroyWindow(window);
+    return false;
+  }
+  SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~WS_TABSTOP);
+  return true;
+}
+
+void CGDIBitmapBtn::SetImages(HBITMAP normal, HBITMAP hover, HBITMAP pressed, HBITMAP disabled,
+                              RECT rect) {
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  WindowDc buttonDc(hwnd());
+  HBITMAP sources[4] = {normal, hover, pressed, disabled};
+  for (int i = 0; i < 4; ++i) {
+    if (!sources[i] || width <= 0 || height <= 0) continue;
+    UniqueBitmap piece(CreateCompatibleBitmap(buttonDc.get(), width, height));
+    if (!piece) continue;
+    MemoryDc from(buttonDc.get()), to(buttonDc.get());
+    from.Select(sources[i]);
+    to.Select(piece.get());
+    BitBlt(to.get(), 0, 0, width, height, from.get(), rect.left, rect.top, SRCCOPY);
+    looks_[i] = std::move(piece);
+  }
+  if (hwnd()) {
+    LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    SetWindowLongPtrW(hwnd(), GWL_STYLE, style & ~(WS_BORDER | WS_TABSTOP));
+  }
+}
+
+void CGDIBitmapBtn::SetText(const std::wstring& text, int dx, int dy) {
+  text_ = text;
+  textDx_ = dx;
+  textDy_ = dy;
+  Repaint();
+}
+
+void CGDIBitmapBtn::SetTooltip(const std::wstring& text) {
+  if (!tooltip_.exists() && !tooltip_.Create(hwnd())) return;
+  tooltip_.SetText(text);
+}
+
+void CGDIBitmapBtn::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  Repaint();
+}
+
+void CGDIBitmapBtn::Repaint() {
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+HWND CGDIBitmapBtn::OwnerOrParent() const {
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  return owner ? owner : GetParent(hwnd());
+}
+
+CGDIBitmapBtn::Look CGDIBitmapBtn::ChooseLook(bool pushed, bool disabled) const {
+  if (checked_) return Look::Pressed;
+  if (!checkMode_) {
+    if (pushed) return Look::Pressed;
+    if (hover_) return Look::Hover;
+  }
+  return disabled ? Look::Disabled : Look::Normal;
+}
+
+bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
+  Look look = ChooseLook(item.itemState & ODS_SELECTED, item.itemState & ODS_DISABLED);
+  HBITMAP picture = looks_[int(look)].get();
+  COLORREF colour = look == Look::Pressed ? kButtonTextPressed
+                    : look == Look::Hover ? kButtonTextHover
+                                          : kButtonTextNormal;
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  int w = client.right, h = client.bottom;
+  HDC dc = item.hDC;
+
+  if (text_.empty()) {
+    if (picture) {
+      MemoryDc source(dc);
+      source.Select(picture);
+      BitBlt(dc, 0, 0, w, h, source.get(), 0, 0, SRCCOPY);
+    }
+    return true;
+  }
+
+  MemoryDc canvas(dc);
+  UniqueBitmap surface(CreateCompatibleBitmap(dc, w, h));
+  if (!canvas || !surface) return true;
+  canvas.Select(surface.get());
+  if (picture) {
+    MemoryDc source(dc);
+    source.Select(picture);
+    BitBlt(canvas.get(), 0, 0, w, h, source.get(), 0, 0, SRCCOPY);
+  }
+  if (!font_) font_ = CreateSkinFont();
+  canvas.Select(font_.get());
+  SetBkMode(canvas.get(), TRANSPARENT);
+  SetTextColor(canvas.get(), colour);
+  SIZE extent{};
+  GetTextExtentPoint32W(canvas.get(), text_.c_str(), int(text_.size()), &extent);
+  int top = h / 2 - extent.cy / 2;
+  bool shifted = colour == kButtonTextPressed;  // pressed text moves one pixel
+  RECT box;
+  if (textRect_) {
+    const RECT& r = *textRect_;
+    box = shifted ? RECT{r.left + 6, r.top + 1, r.right - 4, r.bottom + 1}
+                  : RECT{r.left + 5, r.top, r.right - 5, r.bottom};
+  } else {
+    box = shifted ? RECT{9 + textDx_, top + textDy_ + 1, w - 4, h + 1}
+                  : RECT{8 + textDx_, top + textDy_, w - 5, h};
+  }
+  DrawTextW(canvas.get(), text_.c_str(), int(text_.size()), &box, kButtonTextFlags);
+  BitBlt(dc, 0, 0, w, h, canvas.get(), 0, 0, SRCCOPY);
+  return true;
+}
+
+void CGDIBitmapBtn::OnMouseMove(WPARAM keys, LPARAM position) {
+  bool leftHeld = keys & MK_LBUTTON;
+  if (leftHeld && !hover_) return;
+  if (GetCapture() != hwnd() && GetActiveWindow() && OwnerOrParent()) {
+    hover_ = true;
+    SetCapture(hwnd());
+    Repaint();
+  } else {
+    POINT screen{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ClientToScreen(hwnd(), &screen);
+    if (WindowFromPoint(screen) != hwnd()) {
+      if (hover_) {
+        hover_ = false;
+        Repaint();
+      }
+      if (!leftHeld) ReleaseCapture();
+    }
+  }
+  Repaint();
+  if (HWND parent = GetParent(hwnd())) {
+    POINT p{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    MapWindowPoints(hwnd(), parent, &p, 1);
+    PostMessageW(parent, WM_MOUSEMOVE, keys, MAKELPARAM(p.x, p.y));
+  }
+}
+
+bool CGDIBitmapBtn::PreTranslateMessage(MSG& message) {
+  if (!tooltip_.exists()) tooltip_.Create(hwnd());
+  tooltip_.Relay(message);
+  return false;
+}
+
+LRESULT CGDIBitmapBtn::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_MOUSEMOVE: {
+      LRESULT result = DefaultProc(message, wParam, lParam);
+      OnMouseMove(wParam, lParam);
+      return result;
+    }
+    case WM_KILLFOCUS: {
+      LRESULT result = DefaultProc(message, wParam, lParam);
+      hover_ = false;
+      Repaint();
+      return result;
+    }
+    case WM_CAPTURECHANGED:
+      // Losing the capture (a click ends, another window takes it) ends the hover look.
+      if (hover_) {
+        hover_ = false;
+        if (GetCapture() == hwnd()) ReleaseCapture();
+        Repaint();
+      }
+      break;
+    case WM_LBUTTONDOWN: {
+      HWND top = GetAncestor(hwnd(), GA_ROOT);
+      if (top && GetActiveWindow() != top) SetActiveWindow(top);
+      if (mouseReport_) PostMessageW(GetParent(hwnd()), kMouseReportMessage, WM_LBUTTONDOWN,
+                                     reinterpret_cast<LPARAM>(hwnd()));
+      break;
+    }
+    case WM_LBUTTONUP:
+      if (mouseReport_) PostMessageW(GetParent(hwnd()), kMouseReportMessage, WM_LBUTTONUP,
+                                     reinterpret_cast<LPARAM>(hwnd()));
+      break;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace q730x

@@ -1,0 +1,80 @@
+// CGDIBitmapBtn: the utility's button. Its four looks (normal, hover,
+// pressed, disabled) are pieces of the owner's skin pictures cut at the
+// button's rectangle, so it is invisible in the picture until the pointer
+// comes over it. Push or check mode, optional text, tooltip, hover with mouse
+// capture, and optional reports of left button presses to the parent.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "skin/gdi_handles.h"
+#include "skin/tooltip.h"
+#include "skin/window.h"
+
+namespace q730x {
+
+// Posted to the parent when mouse report is on: wParam 0x201 press, 0x202
+// release, lParam the button's window.
+inline constexpr UINT kMouseReportMessage = 0x70D;
+
+inline constexpr COLORREF kButtonTextNormal = RGB(83, 92, 107);
+inline constexpr COLORREF kButtonTextHover = RGB(200, 200, 200);
+inline constexpr COLORREF kButtonTextPressed = RGB(250, 250, 250);
+
+class CGDIBitmapBtn : public Window {
+ public:
+  CGDIBitmapBtn() = default;
+
+  // A visible owner-drawn child button of `owner` at `rect`, control id 0.
+  bool Create(HWND owner, RECT rect);
+
+  // Cuts the four looks from full-size pictures at `rect`; a null source
+  // leaves that look as it was.
+  void SetImages(HBITMAP normal, HBITMAP hover, HBITMAP pressed, HBITMAP disabled, RECT rect);
+  void SetText(const std::wstring& text, int dx = 0, int dy = 0);
+  void SetTooltip(const std::wstring& text);
+  void SetChecked(bool checked);
+  void SetCheckMode(bool on) { checkMode_ = on; }
+  // Lays the text out in this rectangle (button client coordinates).
+  void SetTextRect(RECT rect) { textRect_ = rect; }
+  void SetUserValue(uint32_t value) { userValue_ = value; }
+  void SetMouseReport(bool on) { mouseReport_ = on; }
+
+  bool checked() const { return checked_; }
+  bool checkMode() const { return checkMode_; }
+  bool hover() const { return hover_; }
+  const std::wstring& text() const { return text_; }
+  std::optional<uint32_t> userValue() const { return userValue_; }
+  const Tooltip& tooltip() const { return tooltip_; }
+
+  // Which picture and text colour a draw would use, for a given platform state.
+  enum class Look { Normal, Hover, Pressed, Disabled };
+  Look ChooseLook(bool pushed, bool disabled) const;
+
+  bool PreTranslateMessage(MSG& message) override;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnDrawItem(DRAWITEMSTRUCT& item) override;
+
+ private:
+  void OnMouseMove(WPARAM keys, LPARAM position);
+  void Repaint();
+  HWND OwnerOrParent() const;
+
+  UniqueBitmap looks_[4];
+  bool checked_ = false;
+  bool checkMode_ = false;
+  bool hover_ = false;
+  std::wstring text_;
+  int textDx_ = 0, textDy_ = 0;
+  std::optional<RECT> textRect_;
+  std::optional<uint32_t> userValue_;
+  bool mouseReport_ = false;
+  Tooltip tooltip_;
+  UniqueFont font_;
+};
+
+}  // namespace q730x

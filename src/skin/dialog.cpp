@@ -1,0 +1,80 @@
+#include "skin/dialog.h"
+
+namespace q730x {
+
+namespace {
+HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+}  // namespace
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_INITDIALOG) return FALSE;  // everything else is handled by Window
+  auto* self = reinterpret_cast<Dialog*>(lParam);
+  if (!self->Attach(window)) return FALSE;
+  return self->OnInitDialog() ? TRUE : FALSE;
+}
+
+bool Dialog::CreateModeless(HWND parent) {
+  if (hwnd()) return false;
+  ended_ = false;
+  HWND window = CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(templateId_), parent,
+                                   &DialogProc, reinterpret_cast<LPARAM>(this));
+  return window != nullptr && hwnd() == window;
+}
+
+bool Dialog::PumpOneMessage() {
+  MSG message;
+  if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+    PostQuitMessage(int(message.wParam));
+    return false;
+  }
+  if (Window::PreTranslateChain(message)) return true;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  if (root && Window::FromHandle(root) && IsDialogMessageW(root, &message)) return true;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return true;
+}
+
+INT_PTR Dialog::RunModal(HWND parent) {
+  // The owner of a popup is the top-level window of the parent.
+  HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+  modal_ = true;
+  if (!CreateModeless(parent)) {
+    modal_ = false;
+    return -1;
+  }
+  bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  if (!ended_) ShowWindow(hwnd(), SW_SHOW);
+  while (!ended_ && hwnd()) {
+    if (!PumpOneMessage()) break;
+  }
+  // Enable the owner before the dialog goes, so that activation returns to it.
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  Destroy();
+  modal_ = false;
+  return ended_ ? result_ : IDCANCEL;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  result_ = result;
+  ended_ = true;
+  if (!modal_ && hwnd()) ShowWindow(hwnd(), SW_HIDE);
+}
+
+bool Dialog::OnCommand(HWND, int, int id) {
+  // Enter and Escape (and a close request) arrive as IDOK and IDCANCEL; the
+  // utility's own buttons all have id 0.
+  if (id == IDOK) return OnOK(), true;
+  if (id == IDCANCEL) return OnCancel(), true;
+  return false;
+}
+
+LRESULT Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND &&
+      OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam), LOWORD(wParam)))
+    return 0;
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace q730x

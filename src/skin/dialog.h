@@ -1,0 +1,45 @@
+// Dialogs made from the program's dialog templates, modeless or modal. A
+// modal dialog runs its own message loop (so PreTranslateMessage reaches every
+// window of the utility) with its owner disabled, until EndDialog.
+#pragma once
+
+#include "skin/window.h"
+
+namespace q730x {
+
+class Dialog : public Window {
+ public:
+  explicit Dialog(int templateId) : templateId_(templateId) {}
+
+  // Creates the window from its template; false when that fails.
+  bool CreateModeless(HWND parent);
+  // Creates, shows and runs the dialog until it ends; answers the EndDialog
+  // value, or -1 when the window could not be made.
+  INT_PTR RunModal(HWND parent);
+  // A modal dialog leaves its loop and is destroyed; a modeless one is hidden.
+  void EndDialog(INT_PTR result);
+  bool IsModal() const { return modal_; }
+
+  // The message loop of modal dialogs, for one more message; false on WM_QUIT.
+  static bool PumpOneMessage();
+
+ protected:
+  // After the window exists and before it shows; the answer of WM_INITDIALOG.
+  virtual bool OnInitDialog() { return true; }
+  // Commands from controls: `control` is the sending window (buttons of the
+  // utility all have id 0 and are told apart by it). True when handled.
+  virtual bool OnCommand(HWND control, int code, int id);
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  int templateId_;
+  bool modal_ = false;
+  bool ended_ = false;
+  INT_PTR result_ = 0;
+};
+
+}  // namespace q730x

@@ -1,0 +1,101 @@
+#include "skin/skinned_dialog.h"
+
+#include "skin/bitmap_button.h"
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+SkinnedDialog::SkinnedDialog(int templateId, SIZE expectedSize)
+    : Dialog(templateId), expectedSize_(expectedSize) {}
+
+SIZE SkinnedDialog::SkinSize() const {
+  SIZE size = BitmapSize(normal_.get());
+  return size.cx > 0 ? size : expectedSize_;
+}
+
+void SkinnedDialog::LoadSkinFiles(const std::wstring& normal, const std::wstring& pressed,
+                                  const std::wstring& hover) {
+  normal_.reset();
+  pressed_.reset();
+  hover_.reset();
+  auto load = [](const std::wstring& path, UniqueBitmap& into) {
+    if (!path.empty()) LoadSkinBitmap(path, into, nullptr);
+  };
+  load(normal, normal_);
+  load(pressed, pressed_);
+  load(hover, hover_);
+}
+
+void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  auto load = [&](int id, UniqueBitmap& into) {
+    into.reset(id ? LoadBitmapW(module, MAKEINTRESOURCEW(id)) : nullptr);
+    if (id && !into) SkinTrace(L"missing embedded bitmap " + std::to_wstring(id));
+  };
+  load(normal, normal_);
+  load(hover, hover_);
+  load(pressed, pressed_);
+}
+
+void SkinnedDialog::PlaceCentredOnScreen() {
+  SIZE size = SkinSize();
+  int x = (GetSystemMetrics(SM_CXFULLSCREEN) - size.cx) / 2;
+  int y = (GetSystemMetrics(SM_CYFULLSCREEN) - size.cy) / 2;
+  SetWindowPos(hwnd(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SkinnedDialog::PlaceCentredOnParent(bool topmost) {
+  SIZE size = SkinSize();
+  HWND parent = GetParent(hwnd());
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (parent) GetWindowRect(parent, &area);
+  int x = area.left + ((area.right - area.left - size.cx) >> 1);
+  int y = area.top + ((area.bottom - area.top - size.cy) >> 1);
+  SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : nullptr, x, y, size.cx, size.cy,
+               (topmost ? SWP_SHOWWINDOW : SWP_NOZORDER) | SWP_NOACTIVATE);
+}
+
+bool SkinnedDialog::CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text) {
+  if (!button.Create(hwnd(), rect)) return false;
+  button.SetImages(normal_.get(), hover_.get(), pressed_.get(), normal_.get(), rect);
+  if (!text.empty()) button.SetText(text);
+  return true;
+}
+
+void SkinnedDialog::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd(), &ps);
+  if (normal_) {
+    SIZE size = BitmapSize(normal_.get());
+    MemoryDc memory(dc);
+    memory.Select(normal_.get());
+    BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+  } else {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    UniqueBrush plain(CreateSolidBrush(kPlainSkinColour));
+    FillRect(dc, &client, plain.get());
+  }
+  PaintTexts(dc);
+  EndPaint(hwnd(), &ps);
+}
+
+LRESULT SkinnedDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_HELP:
+      return TRUE;
+    case WM_LBUTTONDOWN: {
+      HWND target = dragParent_ ? GetParent(hwnd()) : hwnd();
+      if (target) PostMessageW(target, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+      break;
+    }
+  }
+  return Dialog::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace q730x

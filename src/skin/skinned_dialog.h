@@ -1,0 +1,58 @@
+// The base of every skinned window: a borderless dialog that paints its
+// normal picture, never lets its background be erased, is dragged by its
+// background, and keeps its three pictures (normal, hover, pressed) for the
+// buttons cut from them. A picture that cannot be loaded leaves a plain dark
+// window of the expected size.
+#pragma once
+
+#include <string>
+
+#include "skin/dialog.h"
+#include "skin/gdi_handles.h"
+
+namespace q730x {
+
+class CGDIBitmapBtn;
+
+class SkinnedDialog : public Dialog {
+ public:
+  // `expectedSize` is used while the normal picture is missing.
+  SkinnedDialog(int templateId, SIZE expectedSize);
+
+  HBITMAP NormalBitmap() const { return normal_.get(); }
+  HBITMAP HoverBitmap() const { return hover_.get(); }
+  HBITMAP PressedBitmap() const { return pressed_.get(); }
+  // The size of the normal picture, or the expected size without one.
+  SIZE SkinSize() const;
+
+ protected:
+  // Skin files by full path; each missing one is reported and left empty.
+  void LoadSkinFiles(const std::wstring& normal, const std::wstring& pressed,
+                     const std::wstring& hover);
+  // Embedded bitmaps by resource id (0: none).
+  void LoadEmbeddedBitmaps(int normal, int hover, int pressed);
+
+  // Size and place the window.
+  void PlaceCentredOnScreen();
+  void PlaceCentredOnParent(bool topmost);
+  // Makes `button` at `rect` with its four looks cut from the three pictures
+  // (normal, hover, pressed, and normal again for disabled).
+  bool CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text = L"");
+
+  // Texts drawn over the picture on every paint.
+  virtual void PaintTexts(HDC) {}
+  // Who moves when the background is dragged: the window itself, or (for the
+  // pages inside the main window) the parent.
+  void DragParentInstead() { dragParent_ = true; }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Paint();
+
+  SIZE expectedSize_;
+  UniqueBitmap normal_, hover_, pressed_;
+  bool dragParent_ = false;
+};
+
+}  // namespace q730x

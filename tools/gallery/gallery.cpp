@@ -1,0 +1,300 @@
+// Q730XGallery [output folder]
+// Opens every skinned window of the utility with sample texts, puts the
+// buttons in their looks (hover under the pointer, pressed, checked) and
+// saves a screenshot of each, by default into "screenshots" beside the
+// program's folder. Ends with 0 when every window opened and was saved.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "keyboard_layout.h"
+#include "pages/language_text.h"
+#include "pages/message_box.h"
+#include "pages/notice_box.h"
+#include "pages/progress_box.h"
+#include "sample_window.h"
+#include "screenshot.h"
+#include "skin/skin_files.h"
+
+using namespace q730x;
+
+namespace {
+
+std::wstring outputFolder;
+int failures = 0;
+
+std::wstring EnglishText(std::wstring_view key) {
+  static const std::map<std::wstring, std::wstring, std::less<>> texts = {
+      {L"str_OK", L"OK"}, {L"str_Cancel", L"Cancel"}};
+  auto it = texts.find(key);
+  return it == texts.end() ? std::wstring() : it->second;
+}
+
+// Runs the message loop for a while so windows paint and react.
+void Pump(DWORD milliseconds) {
+  DWORD end = GetTickCount() + milliseconds;
+  while (int(end - GetTickCount()) > 0) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (Window::PreTranslateChain(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+}
+
+void MovePointer(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = client.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = client.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+  Pump(120);
+  input.mi.dx += 1;  // a second small move lets the button under the pointer take it
+  SendInput(1, &input, sizeof input);
+  Pump(200);
+}
+
+void Save(HWND window, const wchar_t* name) {
+  Pump(250);
+  std::wstring path = outputFolder + name + L".png";
+  if (!window || !SaveWindowScreenshot(window, path)) {
+    std::fwprintf(stderr, L"gallery: could not save %ls\n", path.c_str());
+    ++failures;
+  } else {
+    std::wprintf(L"saved %ls\n", path.c_str());
+  }
+}
+
+RECT KeyRect(size_t entry) {
+  const art::KeyCap& k = art::kKeyCaps[entry];
+  return {k.left, k.top, k.right, k.bottom};
+}
+
+void ShowMainWindowWithKeyboard() {
+  SampleWindow main(102, {822, 544}, {135, 137, 138, {}, {}},
+                    {{{789, 2, 819, 32}}, {{761, 2, 788, 32}}, {{48, 58, 79, 90}}, {{94, 58, 120, 90}}},
+                    {});
+  main.UseRegion();
+  if (!main.CreateModeless(nullptr)) return (void)++failures;
+  std::vector<SampleButton> buttons;
+  // Keys whose function was changed carry the pressed look as their mark.
+  for (size_t i = 0; i < std::size(art::kKeyCaps); ++i) {
+    bool changed = i == 35 || i == 51 || i == 52 || i == 53 || i == 50;
+    buttons.push_back({KeyRect(i), L"", false, changed});
+  }
+  buttons.push_back({{644, 411, 721, 447}, L"Restore"});
+  buttons.push_back({{722, 411, 799, 447}, L"Apply"});
+  buttons.push_back({{693, 0, 793, 27}, L"Report rate"});
+  buttons.push_back({{373, 385, 564, 401}, L"Link a program", true, true, RECT{18, 2, 190, 18}});
+  buttons.push_back({{394, 405, 544, 423}, L"game.exe"});
+  std::vector<SampleText> texts = {
+      {L"Version V1.0", {10, 430, 150, 447}, RGB(88, 99, 105)},
+      {L"Profile note", {101, 380, 251, 403}, RGB(88, 99, 105)},
+  };
+  const wchar_t* profileNames[5] = {L"Profile1", L"Profile2", L"Profile3", L"Profile4",
+                                    L"Profile5"};
+  const int profileCentres[5] = {150, 258, 370, 482, 594};
+  for (int i = 0; i < 5; ++i)
+    texts.push_back({profileNames[i], {profileCentres[i] - 45, 344, profileCentres[i] + 45, 371},
+                     i == 0 ? RGB(224, 224, 224) : RGB(83, 92, 107),
+                     DT_CENTER | DT_SINGLELINE | DT_VCENTER});
+  SampleWindow page(131, {822, 448}, {151, 153, 154, {}, {}}, buttons, texts);
+  page.UseRegion();
+  page.PlaceAt({0, 96});
+  if (!page.CreateModeless(main.hwnd())) return (void)++failures;
+  ShowWindow(page.hwnd(), SW_SHOW);
+  SetWindowTextW(GetDlgItem(page.hwnd(), 1000), L"");
+  ShowWindow(main.hwnd(), SW_SHOW);
+  SetForegroundWindow(main.hwnd());
+  Pump(300);
+  // Hover over the G key.
+  RECT g = KeyRect(55);
+  MovePointer(page.hwnd(), {(g.left + g.right) / 2, (g.top + g.bottom) / 2});
+  Save(main.hwnd(), L"main_window_keyboard");
+  MovePointer(main.hwnd(), {780, 17});
+  Save(main.hwnd(), L"main_window_close_hover");
+}
+
+void ShowMacroManager() {
+  SampleWindow main(102, {822, 544}, {135, 137, 138, {}, {}},
+                    {{{789, 2, 819, 32}}, {{761, 2, 788, 32}}, {{48, 58, 79, 90}}, {{94, 58, 120, 90}}},
+                    {});
+  main.UseRegion();
+  if (!main.CreateModeless(nullptr)) return (void)++failures;
+  SampleWindow page(132, {822, 448}, {155, 156, 157, {}, {}},
+                    {{{563, 43, 688, 70}, L"Start recording"},
+                     {{97, 302, 123, 327}}, {{124, 302, 150, 327}}, {{317, 302, 343, 327}},
+                     {{344, 302, 370, 327}}, {{371, 302, 398, 327}},
+                     {{563, 83, 758, 96}, L"No pauses", true, false, RECT{16, 0, 195, 13}},
+                     {{563, 116, 578, 130}, L"", true, true}, {{563, 136, 578, 151}, L"", true},
+                     {{563, 158, 578, 172}, L"", true},
+                     {{622, 300, 652, 349}}, {{657, 300, 678, 348}}, {{683, 300, 713, 349}}},
+                    {{L"Macros", {95, 20, 308, 40}, RGB(88, 99, 105)},
+                     {L"Steps", {315, 20, 527, 40}, RGB(88, 99, 105)},
+                     {L"Repeat", {585, 115, 676, 130}, RGB(88, 99, 105)},
+                     {L"Until released", {585, 137, 819, 153}, RGB(88, 99, 105)},
+                     {L"Until pressed again", {585, 158, 779, 172}, RGB(88, 99, 105)}});
+  page.PlaceAt({0, 86});
+  if (!page.CreateModeless(main.hwnd())) return (void)++failures;
+  SetWindowPos(page.hwnd(), nullptr, 0, 86, 822, 448, SWP_NOZORDER);
+  ShowWindow(page.hwnd(), SW_SHOW);
+  ShowWindow(main.hwnd(), SW_SHOW);
+  SetForegroundWindow(main.hwnd());
+  Pump(300);
+  MovePointer(page.hwnd(), {110, 314});
+  Save(main.hwnd(), L"main_window_macros");
+}
+
+void ShowSettingDialog() {
+  SampleWindow dialog(139, {413, 296}, {0, 0, 0, L"setting", L"Setting"},
+                      {{{383, 1, 411, 24}},
+                       {{316, 254, 393, 289}, L"OK"},
+                       {{238, 254, 315, 289}, L"Restore"},
+                       {{0, 37, 110, 64}, L"Combination", true, true},
+                       {{111, 37, 207, 64}, L"Macro", true},
+                       {{208, 37, 303, 64}, L"Base", true},
+                       {{304, 37, 412, 64}, L"Advanced", true},
+                       {{23, 258, 42, 277}, L"", true}},
+                      {{L"Edit key", {135, 1, 277, 20}, RGB(88, 95, 105),
+                        DT_CENTER | DT_SINGLELINE | DT_VCENTER},
+                       {L"Current: Caps Lock", {5, 16, 180, 38}, RGB(189, 189, 200)},
+                       {L"Disable", {46, 258, 106, 278}, RGB(189, 189, 200)}});
+  if (!dialog.CreateModeless(nullptr)) return (void)++failures;
+  SampleWindow combo(142, {370, 169}, {0, 0, 0, L"combo", L"Combo"},
+                     {{{59, 45, 72, 58}, L"", true, true}, {{59, 70, 72, 83}, L"", true},
+                      {{59, 94, 72, 108}, L"", true}, {{58, 119, 72, 133}, L"", true}},
+                     {{L"C", {175, 78, 327, 102}, RGB(23, 148, 195)}});
+  combo.PlaceAt({21, 74});
+  if (!combo.CreateModeless(dialog.hwnd())) return (void)++failures;
+  ShowWindow(combo.hwnd(), SW_SHOW);
+  ShowWindow(dialog.hwnd(), SW_SHOW);
+  SetForegroundWindow(dialog.hwnd());
+  MovePointer(dialog.hwnd(), {276, 271});
+  Save(dialog.hwnd(), L"setting_dialog");
+
+  SampleWindow advanced(141, {370, 169}, {0, 0, 0, L"advanced", L"Advanced"},
+                        {{{21, 37, 38, 54}, L"", true, true}, {{103, 36, 263, 52}, L"C:\\Windows\\Media\\chord.wav", true},
+                         {{273, 33, 349, 55}, L"Open"},
+                         {{21, 63, 38, 80}, L"", true}, {{103, 63, 262, 79}, L"", true},
+                         {{273, 59, 349, 81}, L"Open"},
+                         {{21, 88, 38, 105}, L"", true}, {{103, 89, 262, 105}, L"", true},
+                         {{273, 86, 349, 108}, L"Open"},
+                         {{21, 114, 38, 131}, L"", true}, {{103, 116, 262, 132}, L"", true},
+                         {{273, 113, 349, 135}, L"Open"}},
+                        {{L"Sound", {41, 36, 97, 56}, RGB(88, 95, 105)},
+                         {L"Program", {41, 63, 97, 83}, RGB(88, 95, 105)},
+                         {L"File", {41, 89, 97, 109}, RGB(88, 95, 105)},
+                         {L"Folder", {41, 116, 97, 136}, RGB(88, 95, 105)}});
+  advanced.PlaceAt({21, 74});
+  ShowWindow(combo.hwnd(), SW_HIDE);
+  if (!advanced.CreateModeless(dialog.hwnd())) return (void)++failures;
+  ShowWindow(advanced.hwnd(), SW_SHOW);
+  dialog.button(3).SetChecked(false);
+  dialog.button(6).SetChecked(true);
+  MovePointer(advanced.hwnd(), {311, 70});
+  Save(dialog.hwnd(), L"setting_dialog_advanced");
+}
+
+void ShowSmallDialogs() {
+  SampleWindow rate(161, {327, 170}, {165, 163, 164, {}, {}},
+                    {{{297, 0, 325, 25}}, {{228, 139, 297, 169}, L"OK"},
+                     {{58, 77, 112, 95}, L"", true}, {{132, 77, 184, 95}, L"", true, true},
+                     {{205, 77, 264, 95}, L"", true}},
+                    {{L"Report rate", {8, 4, 152, 27}, RGB(88, 99, 105)}});
+  if (!rate.CreateModeless(nullptr)) return (void)++failures;
+  ShowWindow(rate.hwnd(), SW_SHOW);
+  SetForegroundWindow(rate.hwnd());
+  MovePointer(rate.hwnd(), {260, 154});
+  Save(rate.hwnd(), L"report_rate_dialog");
+  rate.Destroy();
+
+  SampleWindow about(166, {427, 228}, {170, 168, 169, {}, {}},
+                     {{{398, 0, 425, 24}}, {{339, 195, 404, 225}, L"Cancel"},
+                      {{208, 152, 342, 174}, L"Check for updates"},
+                      {{208, 175, 342, 193}, L"Check for updates"}},
+                     {{L"About", {7, 8, 76, 34}, RGB(83, 92, 107), 0, true},
+                      {L"www.kavex.com", {318, 95, 427, 113}, RGB(83, 92, 107), 0, true},
+                      {L"Kavex Q730X gaming keyboard", {32, 128, 371, 147}, RGB(83, 92, 107), 0, true},
+                      {L"Firmware: v1.2", {32, 156, 234, 179}, RGB(83, 92, 107), 0, true},
+                      {L"Version : V1.0", {32, 179, 234, 202}, RGB(83, 92, 107), 0, true}});
+  if (!about.CreateModeless(nullptr)) return (void)++failures;
+  ShowWindow(about.hwnd(), SW_SHOW);
+  SetForegroundWindow(about.hwnd());
+  MovePointer(about.hwnd(), {275, 163});
+  Save(about.hwnd(), L"about_dialog");
+  about.Destroy();
+
+  SampleWindow prompt(167, {330, 160}, {171, 172, 172, {}, {}},
+                      {{{301, 0, 329, 25}}, {{160, 117, 226, 144}, L"Cancel"},
+                       {{234, 117, 300, 144}, L"OK"}},
+                      {{L"A new firmware is available. Download and install it now?",
+                        {25, 50, 331, 125}, RGB(83, 92, 107), 0, true}});
+  if (!prompt.CreateModeless(nullptr)) return (void)++failures;
+  ShowWindow(prompt.hwnd(), SW_SHOW);
+  SetForegroundWindow(prompt.hwnd());
+  MovePointer(prompt.hwnd(), {267, 130});
+  Save(prompt.hwnd(), L"update_prompt");
+}
+
+// The message box is modal: a timer takes the picture and presses OK.
+void CALLBACK PictureAndCloseMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND box = FindWindowW(nullptr, L"Info Box");
+  if (box) {
+    MovePointer(box, {273, 143});
+    Save(box, L"message_box");
+    PostMessageW(box, WM_CLOSE, 0, 0);
+  }
+}
+
+void ShowBoxes() {
+  SetTimer(nullptr, 0, 400, &PictureAndCloseMessageBox);
+  if (ShowMessageBox(L"The keyboard settings were saved to the current profile.") < 0)
+    ++failures;
+
+  CMsgNotice notice;
+  notice.SetText(L"Updating the keyboard, please wait...");
+  if (!notice.CreateModeless(nullptr)) return (void)++failures;
+  Save(notice.hwnd(), L"notice_box");
+  notice.Destroy();
+
+  CProgressDlg progress;
+  RECT text{35, 20, 280, 50};
+  progress.SetProgressText(L"Writing the profile to the keyboard...", &text);
+  progress.SetBarExtent({59, 67, 298, 76});
+  progress.SetRange(0, 100);
+  if (!progress.CreateModeless(nullptr)) return (void)++failures;
+  ShowWindow(progress.hwnd(), SW_SHOW);
+  PostMessageW(progress.hwnd(), kProgressMessage, 0, 0);
+  Save(progress.hwnd(), L"progress_box_0");
+  PostMessageW(progress.hwnd(), kProgressMessage, 50, 0);
+  Save(progress.hwnd(), L"progress_box_50");
+  PostMessageW(progress.hwnd(), kProgressMessage, 100, 0);
+  Save(progress.hwnd(), L"progress_box_100");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+  InitCommonControlsEx(&controls);
+  GdiplusSession gdiplus;
+  SetLanguageTextSource(&EnglishText);
+  outputFolder = argc > 1 ? argv[1] : ExecutableFolder() + L"..\\screenshots\\";
+  if (!outputFolder.empty() && outputFolder.back() != L'\\') outputFolder += L'\\';
+  CreateDirectoryW(outputFolder.c_str(), nullptr);
+
+  ShowMainWindowWithKeyboard();
+  ShowMacroManager();
+  ShowSettingDialog();
+  ShowSmallDialogs();
+  ShowBoxes();
+  return failures == 0 ? 0 : 1;
+}
