@@ -12,6 +12,7 @@ packages=(
   xvfb xauth imagemagick
   libcairo2-dev pkg-config fonts-dejavu-core
   clang libclang-rt-14-dev
+  libpugixml-dev libexpat1-dev
 )
 
 missing=()

@@ -1,0 +1,73 @@
+#include "markup/markup_text.h"
+
+namespace q730x {
+
+std::u16string Utf16FromAscii(std::string_view ascii) {
+  std::u16string out;
+  out.reserve(ascii.size());
+  for (char c : ascii) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  return out;
+}
+
+void AppendNumber(std::u16string& text, std::uint64_t number) {
+  char16_t digits[24];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  while (count > 0) text.push_back(digits[--count]);
+}
+
+void AppendCodePoint(std::u16string& text, std::uint32_t codePoint) {
+  if (codePoint < 0x10000) {
+    text.push_back(static_cast<char16_t>(codePoint));
+  } else {
+    codePoint -= 0x10000;
+    text.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+    text.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+  }
+}
+
+std::wstring ToWide(std::u16string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  if constexpr (sizeof(wchar_t) == 2) {
+    for (char16_t c : text) out.push_back(static_cast<wchar_t>(c));
+  } else {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      std::uint32_t c = text[i];
+      if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+        ++i;
+      }
+      out.push_back(static_cast<wchar_t>(c));
+    }
+  }
+  return out;
+}
+
+std::u16string FromWide(std::wstring_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    auto unit = static_cast<std::uint32_t>(c);
+    if constexpr (sizeof(wchar_t) == 2) {
+      out.push_back(static_cast<char16_t>(unit));
+    } else {
+      AppendCodePoint(out, unit <= 0x10FFFF ? unit : 0xFFFD);
+    }
+  }
+  return out;
+}
+
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace q730x
