@@ -1,5 +1,5 @@
-# The native Linux build: platform-free pieces only. Each folder that has
-# something to build natively is listed here.
+# The native build of the markup reader: its fuzzing target and unit tests
+# under the sanitizers (Q730X_FUZZ, see scripts/fuzz.sh) or its benchmark.
 add_compile_options(-Wall -Wextra)
 if(Q730X_WERROR)
   add_compile_options(-Werror)
