@@ -1,0 +1,33 @@
+// Whole-file reads and writes for the stores' fixed-size files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace q730x {
+
+enum class FileRead {
+  kOk,        // exactly size bytes were read
+  kMissing,   // the file does not exist
+  kShort,     // the file opened but held fewer than size bytes
+  kFailed,    // it could not be opened or read for another reason
+};
+
+// Reads the first size bytes of a file into out.
+FileRead ReadFileStart(const std::wstring& path, std::uint8_t* out, std::size_t size);
+
+// Writes a whole file so that an interrupted write never leaves a short or
+// mixed file: the bytes go to a temporary file in the same folder, which then
+// replaces the old one. On failure the old file is left as it was.
+// error receives the Win32 error of the failed step.
+bool WriteFileReplacing(const std::wstring& path, const std::uint8_t* data, std::size_t size,
+                        unsigned long* error = nullptr);
+
+// Creates a folder; an existing folder counts as success.
+bool EnsureFolder(const std::wstring& path, unsigned long* error = nullptr);
+
+// Writes one line to the debugger output: the only diagnostic the stores give.
+void ReportToDebugger(const std::wstring& text);
+
+}  // namespace q730x

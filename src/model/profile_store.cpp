@@ -1,0 +1,225 @@
+#include "model/profile_store.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "model/file_io.h"
+#include "model/profile_buffers.h"
+#include "model/program_folder.h"
+#include "model/registry_values.h"
+
+namespace q730x {
+
+const wchar_t kStoreRootPath[] = L"Software\\KAVEX\\Q730X";
+
+namespace {
+
+constexpr wchar_t kMatrixValue[] = L"Matrix";
+constexpr wchar_t kAuxInfoValue[] = L"AuxInfo";
+constexpr wchar_t kMacroUseCountValue[] = L"MacroUseCount";
+constexpr wchar_t kConfigInfoValue[] = L"ConfigInfo";
+constexpr wchar_t kMacroUseValue[] = L"MacroUse";
+constexpr wchar_t kProCfgValue[] = L"ProCfg";
+constexpr wchar_t kCurrentIndexValue[] = L"nCurFile";
+
+bool ValidProfile(int n) { return n >= 0 && n < kProfileCount; }
+
+UniqueRegKey OpenRoot() { return OpenStoreKey(HKEY_LOCAL_MACHINE, kStoreRootPath); }
+UniqueRegKey CreateRoot() { return CreateStoreKey(HKEY_LOCAL_MACHINE, kStoreRootPath); }
+
+// The bytes of profile n's file as the registry holds them. A section whose
+// value is missing or damaged gets its default; the 120-byte MacroUseCount
+// section takes the start of the (normally longer) value.
+std::vector<std::uint8_t> ProfileImageFromRegistry(int n) {
+  std::vector<std::uint8_t> image(kProfileFileBytes, 0);
+  std::memcpy(image.data() + kFileMatrixOffset, DefaultMatrix.bytes(), kMatrixBytes);
+  const ConfigInfo defaults = ConfigInfo::Defaults();
+  std::memcpy(image.data() + kFileConfigInfoOffset, &defaults, kConfigInfoBytes);
+
+  const UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+  if (!key) return image;
+  ReadFixedBinary(key.get(), kMatrixValue, image.data() + kFileMatrixOffset, kMatrixBytes);
+  ReadFixedBinary(key.get(), kAuxInfoValue, image.data() + kFileAuxInfoOffset, kAuxInfoBytes);
+  ReadFixedBinary(key.get(), kConfigInfoValue, image.data() + kFileConfigInfoOffset,
+                  kConfigInfoBytes);
+  std::vector<std::uint8_t> useCount;
+  DWORD type = 0;
+  if (ReadWholeValue(key.get(), kMacroUseCountValue, useCount, type) && type == REG_BINARY)
+    std::copy_n(useCount.begin(), std::min(useCount.size(), kFileMacroUseCountBytes),
+                image.begin() + kFileMacroUseCountOffset);
+  return image;
+}
+
+void WriteProfileFile(int n, const std::vector<std::uint8_t>& image) {
+  const std::wstring path = ProfileFilePath(n);
+  unsigned long error = 0;
+  if (!WriteFileReplacing(path, image.data(), image.size(), &error))
+    ReportToDebugger(L"cannot write the profile file " + path + L" (error " +
+                     std::to_wstring(error) + L")");
+}
+
+void MakeProfileFolder() {
+  const std::wstring folder = ProfileFolder();
+  unsigned long error = 0;
+  if (!EnsureFolder(folder, &error))
+    ReportToDebugger(L"cannot create the profile folder " + folder + L" (error " +
+                     std::to_wstring(error) + L")");
+}
+
+// The settings a profile gets when its key has to be created on load or save:
+// only the report rate and the text are reset.
+void ResetRateAndText(ConfigInfo& c) {
+  c.reportRate = kDefaultReportRate;
+  std::fill(std::begin(c.text), std::end(c.text), u'\0');
+}
+
+}  // namespace
+
+std::wstring ProfileKeyPath(int profile) {
+  return std::wstring(kStoreRootPath) + L"\\Profile\\" + std::to_wstring(profile);
+}
+
+std::wstring ProfileFolder() { return ProgramFolder() + L"profile\\"; }
+
+std::wstring ProfileFilePath(int profile) {
+  return ProfileFolder() + std::to_wstring(profile + 1) + L".cfg";
+}
+
+void CreateMissingProfiles() {
+  for (int n = 0; n < kProfileCount; ++n) {
+    if (OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n))) continue;
+    const UniqueRegKey key = CreateStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+    buffers::AuxInfo.fill(AuxRecord{});
+    buffers::ConfigInfo = ConfigInfo::Defaults();
+    buffers::MacroUse.fill(0);
+    WriteBinary(key.get(), kMatrixValue, DefaultMatrix.bytes(), kMatrixBytes);
+    WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
+    WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
+    WriteBinary(key.get(), kMacroUseCountValue, buffers::MacroUse.data(), kMacroUseBytes);
+  }
+}
+
+void SyncProfileFiles() {
+  MakeProfileFolder();
+  std::vector<std::uint8_t> image(kProfileFileBytes);
+  for (int n = 0; n < kProfileCount; ++n) {
+    switch (ReadFileStart(ProfileFilePath(n), image.data(), image.size())) {
+      case FileRead::kOk: {
+        // A complete file wins over the registry.
+        const UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+        if (!key) break;
+        WriteBinary(key.get(), kMatrixValue, image.data() + kFileMatrixOffset, kMatrixBytes);
+        WriteBinary(key.get(), kAuxInfoValue, image.data() + kFileAuxInfoOffset, kAuxInfoBytes);
+        WriteBinary(key.get(), kMacroUseCountValue, image.data() + kFileMacroUseCountOffset,
+                    kFileMacroUseCountBytes);
+        WriteBinary(key.get(), kConfigInfoValue, image.data() + kFileConfigInfoOffset,
+                    kConfigInfoBytes);
+        break;
+      }
+      case FileRead::kMissing:
+      case FileRead::kShort:
+        // A short file holds partial data: the registry's profile is kept and
+        // the file is written anew from it, as for a missing one.
+        WriteProfileFile(n, ProfileImageFromRegistry(n));
+        break;
+      case FileRead::kFailed:
+        break;  // left alone; this profile is not synchronised
+    }
+  }
+}
+
+void LoadProfile(int n) {
+  if (!ValidProfile(n)) return;
+  UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+  if (!key) {
+    key = CreateStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+    buffers::KeyMatrix = DefaultMatrix;
+    WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
+    buffers::AuxInfo.fill(AuxRecord{});
+    WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
+    ResetRateAndText(buffers::ConfigInfo);
+    WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
+    return;
+  }
+  if (!ReadFixedBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes)) {
+    buffers::KeyMatrix = DefaultMatrix;
+    WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
+  }
+  if (!ReadFixedBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes)) {
+    buffers::AuxInfo.fill(AuxRecord{});
+    WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
+  }
+  // MacroUseCount is carried along but never used: the root's MacroUse
+  // overwrites the buffer below.
+  if (!ReadFixedBinary(key.get(), kMacroUseCountValue, buffers::MacroUse.data(), kMacroUseBytes)) {
+    buffers::MacroUse.fill(0);
+    WriteBinary(key.get(), kMacroUseCountValue, buffers::MacroUse.data(), kMacroUseBytes);
+  }
+  if (!ReadFixedBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes)) {
+    buffers::ConfigInfo = ConfigInfo::Defaults();
+    WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
+  }
+  const UniqueRegKey root = OpenRoot();
+  if (!ReadFixedBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes)) {
+    buffers::MacroUse.fill(0);
+    WriteBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes);
+  }
+}
+
+void SaveProfile(int n) {
+  if (!ValidProfile(n)) return;
+  if (const UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n))) {
+    WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
+    WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
+    WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
+  } else {
+    const UniqueRegKey created = CreateStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+    WriteBinary(created.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
+    buffers::AuxInfo.fill(AuxRecord{});
+    WriteBinary(created.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
+    ResetRateAndText(buffers::ConfigInfo);
+    WriteBinary(created.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
+  }
+  UniqueRegKey root = OpenRoot();
+  if (!root) {
+    root = CreateRoot();
+    buffers::MacroUse.fill(0);
+  }
+  WriteBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes);
+}
+
+void ExportProfileFiles(int n) {
+  if (n != -1 && !ValidProfile(n)) return;
+  MakeProfileFolder();
+  for (int p = 0; p < kProfileCount; ++p)
+    if (n == -1 || n == p) WriteProfileFile(p, ProfileImageFromRegistry(p));
+}
+
+bool LoadProgramLinks() {
+  const UniqueRegKey root = OpenRoot();
+  return ReadFixedBinary(root.get(), kProCfgValue, buffers::ProCfg.data(), kProCfgBytes);
+}
+
+void SaveProgramLinks() {
+  const UniqueRegKey root = CreateRoot();
+  WriteBinary(root.get(), kProCfgValue, buffers::ProCfg.data(), kProCfgBytes);
+}
+
+bool LoadCurrentIndex() {
+  const UniqueRegKey root = OpenRoot();
+  std::int32_t stored = 0;
+  if (!ReadFixedBinary(root.get(), kCurrentIndexValue, &stored, sizeof stored)) return false;
+  // The index selects a profile and a profile button: keep it within 0..4.
+  buffers::nCurFile = ValidProfile(stored) ? stored : 0;
+  return true;
+}
+
+void SaveCurrentIndex() {
+  const UniqueRegKey root = CreateRoot();
+  WriteBinary(root.get(), kCurrentIndexValue, &buffers::nCurFile, sizeof buffers::nCurFile);
+}
+
+}  // namespace q730x
