@@ -6,6 +6,8 @@
 
 #include "command.h"
 #include "console.h"
+#include "markup/language_table.h"
+#include "model/key_caption.h"
 #include "model/key_code.h"
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
@@ -129,15 +131,18 @@ int Show(const std::vector<std::wstring>& arguments) {
   }
   Print("profile %d (HKEY_LOCAL_MACHINE\\%s), report rate %u\n", n + 1,
         ToUtf8(ProfileKeyPath(n)).c_str(), buffers::ConfigInfo.reportRate);
-  Print("  pos  code        changed  function\n");
+  // Captions as the keyboard page shows them, in the utility's language.
+  LoadLanguage(ProgramFolder() + L"language.xml");
+  Print("  pos  code        changed  function  [caption]\n");
   int changed = 0;
   for (int p = 0; p < kMatrixPositions; ++p) {
     const KeyCode c = buffers::KeyMatrix[p];
     if (IsNoFunction(c)) continue;
     const bool differs = !(c == DefaultMatrix[p]);
     changed += differs;
-    Print("  %3d  %s  %-7s  %s\n", p, Hex(c.Value(), 8).c_str(), differs ? "*" : "",
-          Describe(c, buffers::AuxInfo[p]).c_str());
+    const std::wstring caption = KeyCaption(p);
+    Print("  %3d  %s  %-7s  %s%s\n", p, Hex(c.Value(), 8).c_str(), differs ? "*" : "",
+          Describe(c, buffers::AuxInfo[p]).c_str(), caption.empty() ? "" : ("  [" + ToUtf8(caption) + "]").c_str());
   }
   for (int p = 0; p < kMatrixPositions; ++p)
     if (IsNoFunction(buffers::KeyMatrix[p]) && !IsNoFunction(DefaultMatrix[p])) {
