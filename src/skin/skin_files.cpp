@@ -80,6 +80,24 @@ std::unique_ptr<GlobalBlock> ReadWholeFile(const std::wstring& path, DWORD& size
   return ok ? std::move(block) : nullptr;
 }
 
+// The font family for skin texts: the named one, else the generic sans-serif
+// family. Where the system has neither (a bare Wine prefix lacks the fonts the
+// generic family is made of), a metric-compatible free family stands in, so
+// that texts never silently vanish. The caller deletes the result.
+Gdiplus::GpFontFamily* NamedOrGenericFamily(const wchar_t* name) {
+  using namespace Gdiplus::DllExports;
+  Gdiplus::GpFontFamily* family = nullptr;
+  if (name && *name && GdipCreateFontFamilyFromName(name, nullptr, &family) == Gdiplus::Ok)
+    return family;
+  Gdiplus::GpFontFamily* generic = nullptr;
+  if (GdipGetGenericFontFamilySansSerif(&generic) == Gdiplus::Ok && generic &&
+      GdipCloneFontFamily(generic, &family) == Gdiplus::Ok)
+    return family;
+  for (const wchar_t* standIn : {L"Liberation Sans", L"DejaVu Sans"})
+    if (GdipCreateFontFamilyFromName(standIn, nullptr, &family) == Gdiplus::Ok) return family;
+  return nullptr;
+}
+
 }  // namespace
 
 void SkinTrace(const std::wstring& text) {
@@ -234,23 +252,31 @@ UniqueFont CreateSkinFont(int weight) {
 void DrawSkinText(HDC dc, std::wstring_view text, float points, int alignment, DWORD argb,
                   float x, float y, float width, float height, const wchar_t* family) {
   if (text.empty()) return;
-  Gdiplus::Graphics graphics(dc);
-  Gdiplus::FontFamily named(family ? family : L"");
-  std::unique_ptr<Gdiplus::FontFamily> fallback;
-  const Gdiplus::FontFamily* chosen = &named;
-  if (named.GetLastStatus() != Gdiplus::Ok || !named.IsAvailable()) {
-    fallback.reset(Gdiplus::FontFamily::GenericSansSerif()->Clone());
-    chosen = fallback.get();
+  // The flat GDI+ interface, so that every object is released on every path.
+  using namespace Gdiplus::DllExports;
+  Gdiplus::GpGraphics* graphics = nullptr;
+  if (GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok) return;
+  Gdiplus::GpFontFamily* fontFamily = NamedOrGenericFamily(family);
+  Gdiplus::GpFont* font = nullptr;
+  Gdiplus::GpStringFormat* format = nullptr;
+  Gdiplus::GpSolidFill* brush = nullptr;
+  if (fontFamily &&
+      GdipCreateFont(fontFamily, points, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint, &font) ==
+          Gdiplus::Ok &&
+      GdipCreateStringFormat(0, LANG_NEUTRAL, &format) == Gdiplus::Ok &&
+      GdipCreateSolidFill(argb, &brush) == Gdiplus::Ok) {
+    GdipSetStringFormatAlign(format, alignment == 1   ? Gdiplus::StringAlignmentCenter
+                                     : alignment == 2 ? Gdiplus::StringAlignmentFar
+                                                      : Gdiplus::StringAlignmentNear);
+    GdipSetTextRenderingHint(graphics, Gdiplus::TextRenderingHintAntiAlias);
+    Gdiplus::RectF layout(x, y, width, height);
+    GdipDrawString(graphics, text.data(), INT(text.size()), font, &layout, format, brush);
   }
-  Gdiplus::Font font(chosen, points, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-  Gdiplus::StringFormat format(0);
-  format.SetAlignment(alignment == 1   ? Gdiplus::StringAlignmentCenter
-                      : alignment == 2 ? Gdiplus::StringAlignmentFar
-                                       : Gdiplus::StringAlignmentNear);
-  Gdiplus::SolidBrush brush{Gdiplus::Color(argb)};
-  Gdiplus::RectF layout(x, y, width, height);
-  graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
-  graphics.DrawString(text.data(), INT(text.size()), &font, layout, &format, &brush);
+  if (brush) GdipDeleteBrush(brush);
+  if (format) GdipDeleteStringFormat(format);
+  if (font) GdipDeleteFont(font);
+  if (fontFamily) GdipDeleteFontFamily(fontFamily);
+  GdipDeleteGraphics(graphics);
 }
 
 GdiplusSession::GdiplusSession() {

@@ -110,7 +110,9 @@ void ShowMainWindowWithKeyboard() {
   page.PlaceAt({0, 96});
   if (!page.CreateModeless(main.hwnd())) return (void)++failures;
   ShowWindow(page.hwnd(), SW_SHOW);
-  SetWindowTextW(GetDlgItem(page.hwnd(), 1000), L"");
+  HWND note = GetDlgItem(page.hwnd(), 1000);
+  MoveWindow(note, 103, 406, 146, 14, TRUE);
+  SetWindowTextW(note, L"WASD for shooters");
   ShowWindow(main.hwnd(), SW_SHOW);
   SetForegroundWindow(main.hwnd());
   Pump(300);

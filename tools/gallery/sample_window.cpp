@@ -42,7 +42,18 @@ bool SampleWindow::OnInitDialog() {
     buttons_.push_back(std::move(button));
   }
   font_ = CreateSkinFont();
+  editBrush_.reset(CreateSolidBrush(RGB(5, 5, 5)));
   return true;
+}
+
+LRESULT SampleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CTLCOLOREDIT) {
+    // Edit fields of the pages: grey on black, as the pages draw them.
+    SetTextColor(HDC(wParam), RGB(88, 99, 105));
+    SetBkColor(HDC(wParam), RGB(5, 5, 5));
+    return LRESULT(editBrush_.get());
+  }
+  return SkinnedDialog::HandleMessage(message, wParam, lParam);
 }
 
 void SampleWindow::PaintTexts(HDC dc) {

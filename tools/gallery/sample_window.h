@@ -48,6 +48,7 @@ class SampleWindow : public SkinnedDialog {
  protected:
   bool OnInitDialog() override;
   void PaintTexts(HDC dc) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   SamplePictures pictures_;
@@ -57,6 +58,7 @@ class SampleWindow : public SkinnedDialog {
   std::optional<POINT> position_;
   bool region_ = false;
   UniqueFont font_;
+  UniqueBrush editBrush_;
 };
 
 }  // namespace q730x

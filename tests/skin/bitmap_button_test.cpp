@@ -1,0 +1,202 @@
+// The bitmap button under a real pointer: looks cut from the owner's
+// pictures, hover with capture and its hand-over, pressed and checked looks,
+// mouse reports, tooltips.
+#include <gtest/gtest.h>
+
+#include <windowsx.h>
+
+#include <vector>
+
+#include "gui_support.h"
+#include "skin/bitmap_button.h"
+#include "skin/skin_files.h"
+#include "skin/skinned_dialog.h"
+
+namespace q730x {
+namespace {
+
+using test::MovePointerTo;
+using test::Pump;
+using test::WindowPixel;
+
+// The report rate dialog's pictures with four of its buttons.
+class ButtonHost : public SkinnedDialog {
+ public:
+  ButtonHost() : SkinnedDialog(161, {327, 170}) {}
+
+  CGDIBitmapBtn ok, first, second, check;
+  std::vector<HWND> commands;
+  std::vector<std::pair<WPARAM, LPARAM>> reports;
+  std::vector<POINT> moves;
+
+ protected:
+  bool OnInitDialog() override {
+    LoadEmbeddedBitmaps(165, 163, 164);
+    SetWindowPos(hwnd(), HWND_TOPMOST, 100, 100, 327, 170, SWP_SHOWWINDOW);
+    CreateSkinButton(ok, {228, 139, 297, 169}, L"OK");
+    CreateSkinButton(first, {58, 77, 112, 95});
+    CreateSkinButton(second, {132, 77, 184, 95});
+    CreateSkinButton(check, {205, 77, 264, 95});
+    check.SetCheckMode(true);
+    return true;
+  }
+  bool OnCommand(HWND control, int code, int id) override {
+    if (control) commands.push_back(control);
+    return SkinnedDialog::OnCommand(control, code, id);
+  }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kMouseReportMessage) reports.push_back({wParam, lParam});
+    if (message == WM_MOUSEMOVE) moves.push_back({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return SkinnedDialog::HandleMessage(message, wParam, lParam);
+  }
+};
+
+class BitmapButtonTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host_.CreateModeless(nullptr));
+    SetForegroundWindow(host_.hwnd());
+    MovePointerTo(host_.hwnd(), {20, 140});  // on the background, away from every button
+  }
+  // The colour of one of the host's pictures at a host client point.
+  COLORREF Picture(HBITMAP bitmap, POINT at) { return test::BitmapPixel(bitmap, at); }
+  // A point inside the first button, in its own and in the host's coordinates.
+  static constexpr POINT kInFirst{6, 9};
+  static constexpr POINT kInFirstHost{58 + 6, 77 + 9};
+
+  GdiplusSession gdiplus_;
+  ButtonHost host_;
+};
+
+TEST_F(BitmapButtonTest, LooksFollowTheTable) {
+  CGDIBitmapBtn& b = host_.first;
+  using Look = CGDIBitmapBtn::Look;
+  EXPECT_EQ(b.ChooseLook(false, false), Look::Normal);
+  EXPECT_EQ(b.ChooseLook(true, false), Look::Pressed);
+  EXPECT_EQ(b.ChooseLook(false, true), Look::Disabled);
+  b.SetChecked(true);
+  EXPECT_EQ(b.ChooseLook(false, true), Look::Pressed);  // a checked push button stays pressed
+  CGDIBitmapBtn& c = host_.check;
+  EXPECT_EQ(c.ChooseLook(true, false), Look::Normal);   // check buttons ignore the push
+  c.SetChecked(true);
+  EXPECT_EQ(c.ChooseLook(false, true), Look::Pressed);
+}
+
+TEST_F(BitmapButtonTest, HoverLookAppearsUnderThePointerAndLeavesWithIt) {
+  HWND button = host_.first.hwnd();
+  EXPECT_EQ(WindowPixel(button, kInFirst), Picture(host_.NormalBitmap(), kInFirstHost));
+  MovePointerTo(button, kInFirst);
+  EXPECT_TRUE(host_.first.hover());
+  EXPECT_EQ(GetCapture(), button);
+  EXPECT_EQ(WindowPixel(button, kInFirst), Picture(host_.HoverBitmap(), kInFirstHost));
+  ASSERT_NE(Picture(host_.HoverBitmap(), kInFirstHost), Picture(host_.NormalBitmap(), kInFirstHost));
+
+  MovePointerTo(host_.hwnd(), {20, 140});
+  EXPECT_FALSE(host_.first.hover());
+  EXPECT_NE(GetCapture(), button);
+  EXPECT_EQ(WindowPixel(button, kInFirst), Picture(host_.NormalBitmap(), kInFirstHost));
+}
+
+TEST_F(BitmapButtonTest, CaptureIsHandedOverBetweenButtons) {
+  MovePointerTo(host_.first.hwnd(), kInFirst);
+  ASSERT_TRUE(host_.first.hover());
+  MovePointerTo(host_.second.hwnd(), {10, 9});
+  EXPECT_FALSE(host_.first.hover());
+  EXPECT_TRUE(host_.second.hover());
+  EXPECT_EQ(GetCapture(), host_.second.hwnd());
+}
+
+TEST_F(BitmapButtonTest, PressedLookWhileTheButtonIsHeldThenACommand) {
+  HWND button = host_.ok.hwnd();
+  MovePointerTo(button, {10, 4});
+  test::LeftButton(true);
+  EXPECT_EQ(WindowPixel(button, {10, 4}), Picture(host_.PressedBitmap(), {238, 143}));
+  test::LeftButton(false);
+  ASSERT_EQ(host_.commands.size(), 1u);
+  EXPECT_EQ(host_.commands[0], button);
+}
+
+TEST_F(BitmapButtonTest, CheckedCheckButtonShowsPressedAndIgnoresHover) {
+  HWND button = host_.check.hwnd();
+  host_.check.SetChecked(true);
+  Pump(100);
+  EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.PressedBitmap(), {210, 86}));
+  MovePointerTo(button, {5, 9});
+  EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.PressedBitmap(), {210, 86}));
+  host_.check.SetChecked(false);
+  Pump(100);
+  EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.NormalBitmap(), {210, 86}));
+}
+
+// Disabled: a press on the background starts the window move loop, which the
+// test must leave first; to be reworked with a press on a non-dragging window.
+TEST_F(BitmapButtonTest, DISABLED_DraggingOntoAButtonDoesNotHoverIt) {
+  test::LeftButton(true);  // on the background
+  MovePointerTo(host_.first.hwnd(), kInFirst);
+  EXPECT_FALSE(host_.first.hover());
+  test::LeftButton(false);
+}
+
+TEST_F(BitmapButtonTest, MouseReportPostsPressThenRelease) {
+  host_.first.SetMouseReport(true);
+  MovePointerTo(host_.first.hwnd(), kInFirst);
+  test::LeftButton(true);
+  test::LeftButton(false);
+  LPARAM self = reinterpret_cast<LPARAM>(host_.first.hwnd());
+  ASSERT_EQ(host_.reports.size(), 2u);
+  EXPECT_EQ(host_.reports[0], (std::pair<WPARAM, LPARAM>{0x201, self}));
+  EXPECT_EQ(host_.reports[1], (std::pair<WPARAM, LPARAM>{0x202, self}));
+  EXPECT_EQ(host_.commands.size(), 1u);  // the click still arrives as well
+}
+
+TEST_F(BitmapButtonTest, PointerMovesAreHandedToTheParent) {
+  MovePointerTo(host_.first.hwnd(), kInFirst);
+  host_.moves.clear();
+  MovePointerTo(host_.first.hwnd(), {8, 9});
+  ASSERT_FALSE(host_.moves.empty());
+  // The button posts the move on in the host's coordinates.
+  EXPECT_EQ(host_.moves.back().x, 58 + 8);
+  EXPECT_EQ(host_.moves.back().y, 77 + 9);
+}
+
+TEST_F(BitmapButtonTest, TextDrawsOverThePictureAndEmptyTextShowsOnlyThePicture) {
+  // The OK text lies in the middle of its button: some pixels differ from the picture.
+  HWND ok = host_.ok.hwnd();
+  int differing = 0;
+  for (int x = 20; x < 50; ++x)
+    for (int y = 8; y < 22; ++y)
+      if (WindowPixel(ok, {x, y}) != Picture(host_.NormalBitmap(), {228 + x, 139 + y})) ++differing;
+  EXPECT_GT(differing, 5);
+  HWND plain = host_.second.hwnd();
+  for (int x = 0; x < 52; x += 5)
+    EXPECT_EQ(WindowPixel(plain, {x, 9}), Picture(host_.NormalBitmap(), {132 + x, 86}));
+}
+
+TEST_F(BitmapButtonTest, TooltipCarriesItsText) {
+  host_.first.SetTooltip(L"Report rate 125");
+  host_.first.SetTooltip(L"Report rate 125 per second");
+  HWND tip = host_.first.tooltip().hwnd();
+  ASSERT_TRUE(tip);
+  wchar_t text[80] = L"";
+  TTTOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.hwnd = host_.first.hwnd();
+  info.uId = 1;
+  info.lpszText = text;
+  SendMessageW(tip, TTM_GETTEXTW, 80, LPARAM(&info));
+  EXPECT_STREQ(text, L"Report rate 125 per second");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+}
+
+TEST_F(BitmapButtonTest, UserValueAndButtonStyle) {
+  EXPECT_FALSE(host_.first.userValue().has_value());
+  host_.first.SetUserValue(0xC4250003u);
+  EXPECT_EQ(host_.first.userValue(), 0xC4250003u);
+  LONG_PTR style = GetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE);
+  EXPECT_EQ(style & 0x5000000B, 0x5000000B);
+  EXPECT_EQ(style & WS_TABSTOP, 0);
+  EXPECT_EQ(GetDlgCtrlID(host_.first.hwnd()), 0);
+}
+
+}  // namespace
+}  // namespace q730x
