@@ -108,8 +108,12 @@ void PipeServer::Run() {
 
 void PipeServer::Serve(HANDLE pipe, unsigned client) {
   ClientSignalOpener opener(pipe);
+  PipeAnswer greeting;
+  greeting.done = true;
+  greeting.payload.assign(kGreeting, kGreeting + std::char_traits<char>::length(kGreeting));
   std::vector<std::uint8_t> message;
-  while (ReadMessage(pipe, message)) {
+  bool greeted = WriteMessage(pipe, EncodeAnswer(greeting));
+  while (greeted && ReadMessage(pipe, message)) {
     PipeRequest request;
     PipeAnswer answer;
     if (!DecodeRequest(message.data(), message.size(), request)) {

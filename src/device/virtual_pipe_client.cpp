@@ -11,20 +11,21 @@ std::wstring VirtualPipeName() {
   return kDefaultPipeName;
 }
 
-bool PipeClient::Connect(const std::wstring& pipeName, DWORD waitMs) {
-  pipe_.reset();
-  const ULONGLONG deadline = GetTickCount64() + waitMs;
+// A connection that is not greeted within this time is given up and made
+// again; nothing has been sent on it, so nothing can be done twice.
+constexpr DWORD kGreetingTimeoutMs = 1000;
+constexpr int kConnectAttempts = 4;
+
+bool PipeClient::OpenInstance(const std::wstring& pipeName, ULONGLONG deadline) {
   for (;;) {
     HANDLE h = CreateFileW(pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       pipe_.reset(h);
       DWORD mode = PIPE_READMODE_MESSAGE;
-      if (!SetNamedPipeHandleState(h, &mode, nullptr, nullptr)) {
-        pipe_.reset();
-        return false;
-      }
-      return true;
+      if (SetNamedPipeHandleState(h, &mode, nullptr, nullptr)) return true;
+      pipe_.reset();
+      return false;
     }
     const DWORD error = GetLastError();
     const ULONGLONG now = GetTickCount64();
@@ -32,37 +33,69 @@ bool PipeClient::Connect(const std::wstring& pipeName, DWORD waitMs) {
     if (error == ERROR_PIPE_BUSY) {
       WaitNamedPipeW(pipeName.c_str(), static_cast<DWORD>(deadline - now));
     } else if (error == ERROR_FILE_NOT_FOUND) {
-      // No server yet (it may be starting): try again shortly.
-      Sleep(20);
+      Sleep(20);  // no server yet (it may be starting): try again shortly
     } else {
       return false;
     }
   }
 }
 
-bool PipeClient::Transact(const PipeRequest& request, PipeAnswer& answer) {
-  if (!pipe_) return false;
-  const std::vector<std::uint8_t> message = EncodeRequest(request);
-  DWORD written = 0;
-  if (!WriteFile(pipe_.get(), message.data(), static_cast<DWORD>(message.size()), &written,
-                 nullptr) ||
-      written != message.size()) {
+bool PipeClient::AwaitGreeting(DWORD timeoutMs) {
+  std::vector<std::uint8_t> message;
+  PipeAnswer greeting;
+  return Read(message, timeoutMs) && DecodeAnswer(message.data(), message.size(), greeting) &&
+         greeting.done && PayloadText(greeting.payload) == kGreeting;
+}
+
+bool PipeClient::Connect(const std::wstring& pipeName, DWORD waitMs) {
+  pipe_.reset();
+  if (!event_) event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!event_) return false;
+  const ULONGLONG deadline = GetTickCount64() + waitMs;
+  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    if (!OpenInstance(pipeName, deadline)) return false;
+    if (AwaitGreeting(kGreetingTimeoutMs)) return true;
     pipe_.reset();
-    return false;
   }
-  std::vector<std::uint8_t> reply;
+  return false;
+}
+
+bool PipeClient::Read(std::vector<std::uint8_t>& message, DWORD timeoutMs) {
+  message.clear();
   std::uint8_t buffer[4096];
   for (;;) {
+    OVERLAPPED io{};
+    io.hEvent = event_.get();
     DWORD got = 0;
-    const BOOL ok = ReadFile(pipe_.get(), buffer, sizeof buffer, &got, nullptr);
-    reply.insert(reply.end(), buffer, buffer + got);
-    if (ok) break;
-    if (GetLastError() != ERROR_MORE_DATA || reply.size() > kMaxMessageBytes) {
-      pipe_.reset();
-      return false;
+    BOOL ok = ReadFile(pipe_.get(), buffer, sizeof buffer, &got, &io);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) {
+      if (WaitForSingleObject(io.hEvent, timeoutMs) != WAIT_OBJECT_0) {
+        CancelIo(pipe_.get());
+        GetOverlappedResult(pipe_.get(), &io, &got, TRUE);
+        return false;
+      }
+      ok = GetOverlappedResult(pipe_.get(), &io, &got, FALSE);
     }
+    message.insert(message.end(), buffer, buffer + got);
+    if (ok) return true;
+    if (GetLastError() != ERROR_MORE_DATA || message.size() > kMaxMessageBytes) return false;
   }
-  if (!DecodeAnswer(reply.data(), reply.size(), answer)) {
+}
+
+bool PipeClient::Write(const std::vector<std::uint8_t>& message) {
+  OVERLAPPED io{};
+  io.hEvent = event_.get();
+  DWORD written = 0;
+  BOOL ok = WriteFile(pipe_.get(), message.data(), static_cast<DWORD>(message.size()), &written, &io);
+  if (!ok && GetLastError() == ERROR_IO_PENDING) ok = GetOverlappedResult(pipe_.get(), &io, &written, TRUE);
+  return ok && written == message.size();
+}
+
+bool PipeClient::Transact(const PipeRequest& request, PipeAnswer& answer) {
+  if (!pipe_) return false;
+  std::vector<std::uint8_t> reply;
+  if (!Write(EncodeRequest(request)) || !Read(reply, INFINITE) ||
+      !DecodeAnswer(reply.data(), reply.size(), answer)) {
     pipe_.reset();
     return false;
   }

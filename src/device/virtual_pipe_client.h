@@ -16,8 +16,8 @@ std::wstring VirtualPipeName();
 
 class PipeClient {
  public:
-  // Waits up to waitMs for a free pipe instance; false when the virtual
-  // keyboard is not running.
+  // Waits up to waitMs for a free pipe instance, then for the server's
+  // greeting; false when the virtual keyboard is not running.
   bool Connect(const std::wstring& pipeName, DWORD waitMs = 2000);
   bool connected() const { return pipe_.valid(); }
   void Disconnect() { pipe_.reset(); }
@@ -31,7 +31,14 @@ class PipeClient {
   bool Admin(const std::string& command, std::string& reply);
 
  private:
+  bool OpenInstance(const std::wstring& pipeName, ULONGLONG deadline);
+  bool AwaitGreeting(DWORD timeoutMs);
+  // One overlapped read or write, waited for up to timeoutMs (or without limit).
+  bool Read(std::vector<std::uint8_t>& message, DWORD timeoutMs);
+  bool Write(const std::vector<std::uint8_t>& message);
+
   UniqueHandle pipe_;
+  UniqueHandle event_;
 };
 
 }  // namespace q730x::vkb

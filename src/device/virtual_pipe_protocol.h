@@ -7,6 +7,10 @@
 //   answer:   u32 status (1 = done, 0 = refused), u32 Win32 error code,
 //             then the output bytes (device control) or the answer text
 //
+// The server greets every connection with one answer whose text is
+// kGreeting before it reads requests, so a client knows that its connection
+// is being served before it sends anything.
+//
 // All integers little-endian. Platform-free: no <windows.h>.
 #pragma once
 
@@ -29,6 +33,8 @@ enum MessageType : std::uint32_t {
 
 constexpr std::size_t kRequestHeaderBytes = 12;
 constexpr std::size_t kAnswerHeaderBytes = 8;
+constexpr const char* kGreeting = "q730x virtual keyboard";
+
 // Neither side takes a message larger than this; a log dump is the largest.
 constexpr std::size_t kMaxMessageBytes = 64u << 20;
 
