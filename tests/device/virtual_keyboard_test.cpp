@@ -237,10 +237,7 @@ TEST_F(VirtualKeyboardTest, AdminCommandsRejectBadArguments) {
 }
 
 // Its own instance: it is stopped and started again.
-// Disabled for now: under Wine this case sometimes never returns (an admin call to
-// the restarted keyboard blocks), which stalls the whole suite. Run it by hand with
-// --gtest_also_run_disabled_tests while the hang is being tracked down.
-TEST(VirtualKeyboardState, DISABLED_SurvivesARestartAndADamagedFileIsKeptAside) {
+TEST(VirtualKeyboardState, SurvivesARestartAndADamagedFileIsKeptAside) {
   test::VirtualKeyboardInstance keyboard;
   ASSERT_TRUE(keyboard.Start("state"));
   ASSERT_TRUE(keyboard.Admin("version 7.3"));
