@@ -18,7 +18,7 @@ extern "C" {
 
 #include "device/device_channel.h"
 #include "device/driver_records.h"
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 #include "device/virtual_pipe_client.h"
 
 namespace {

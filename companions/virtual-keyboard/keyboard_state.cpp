@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 
 namespace q730x::vkb {
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 #include "device/virtual_pipe_client.h"
 #include "keyboard_state.h"
 #include "pipe_server.h"

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 #include "device/virtual_pipe_protocol.h"
 
 namespace q730x::vkb {

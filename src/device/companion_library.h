@@ -5,12 +5,9 @@
 
 #include <string>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 
 namespace q730x {
-
-// The folder of the running program file, with a trailing backslash.
-std::wstring ProgramFileFolder();
 
 // Loads fileName from the program's own folder only. The utility runs with
 // administrator rights, so a library of the same name planted in the current

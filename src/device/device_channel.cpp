@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 #include "device/virtual_pipe_client.h"
 
 namespace q730x {

@@ -15,7 +15,7 @@
 
 #include "device/device_channel.h"
 #include "device/driver_records.h"
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 
 namespace q730x {
 

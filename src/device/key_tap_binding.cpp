@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "device/companion_library.h"
+#include "model/program_folder.h"
 
 namespace q730x {
 
@@ -66,7 +67,7 @@ void KeyTapBinding::SetDebug(int value) const {
 }
 
 bool BindKeyTap() {
-  const std::wstring folder = ProgramFileFolder();
+  const std::wstring folder = ProgramFolder();
   if (folder.empty()) return false;
   return KeyTap.Bind(folder + L"KeyTap.dll");
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 #include "device/virtual_pipe_protocol.h"
 
 namespace q730x::vkb {

@@ -1,6 +1,5 @@
-// Owners of the Win32 handles the stores use: each closes what it holds
-// exactly once. Generic, so any module can use them for registry keys and
-// files.
+// Owners of Win32 handles (registry keys, files, kernel objects, modules):
+// each closes what it holds exactly once. Shared by every module.
 #pragma once
 
 #include <windows.h>
@@ -61,7 +60,26 @@ struct FileHandleTraits {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
 
+// Any kernel handle closed with CloseHandle; empty is null, and
+// INVALID_HANDLE_VALUE also counts as nothing held.
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static HANDLE Empty() { return nullptr; }
+  static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+
+// A loaded module, released with FreeLibrary.
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static HMODULE Empty() { return nullptr; }
+  static bool IsValid(HMODULE h) { return h != nullptr; }
+  static void Close(HMODULE h) { FreeLibrary(h); }
+};
+
 using UniqueRegKey = UniqueWinHandle<RegKeyTraits>;
 using UniqueFile = UniqueWinHandle<FileHandleTraits>;
+using UniqueHandle = UniqueWinHandle<KernelHandleTraits>;
+using UniqueLibrary = UniqueWinHandle<LibraryTraits>;
 
 }  // namespace q730x

@@ -26,7 +26,7 @@ CMsgBox::CMsgBox() : SkinnedDialog(kTemplate, {330, 172}) {}
 
 bool CMsgBox::OnInitDialog() {
   SetWindowTextW(hwnd(), L"Info Box");
-  std::wstring folder = ExecutableFolder() + L"skins\\messagebox\\";
+  std::wstring folder = ProgramFolder() + L"skins\\messagebox\\";
   LoadSkinFiles(folder + L"Message_Normal.bmp", folder + L"Message_Down.bmp",
                 folder + L"Message_Over.bmp");
   PlaceCentredOnScreen();

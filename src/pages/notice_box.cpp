@@ -13,7 +13,7 @@ void CMsgNotice::SetText(const std::wstring& text) {
 
 bool CMsgNotice::OnInitDialog() {
   SetWindowTextW(hwnd(), L"Notice Box");
-  LoadSkinFiles(ExecutableFolder() + L"skins\\messagebox\\Notice_Normal.bmp", L"", L"");
+  LoadSkinFiles(ProgramFolder() + L"skins\\messagebox\\Notice_Normal.bmp", L"", L"");
   PlaceCentredOnParent(true);
   return true;
 }

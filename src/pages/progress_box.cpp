@@ -42,7 +42,7 @@ int CProgressDlg::FillEnd() const {
 }
 
 bool CProgressDlg::OnInitDialog() {
-  std::wstring folder = ExecutableFolder() + L"skins\\";
+  std::wstring folder = ProgramFolder() + L"skins\\";
   empty_ = LoadSkinImage(folder + L"progress_normal.png");
   full_ = LoadSkinImage(folder + L"progress_over.png");
   SIZE size = empty_ ? SIZE{LONG(empty_->GetWidth()), LONG(empty_->GetHeight())} : SkinSize();

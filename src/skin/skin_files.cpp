@@ -105,19 +105,6 @@ void SkinTrace(const std::wstring& text) {
   OutputDebugStringW(line.c_str());
 }
 
-std::wstring ExecutableFolder() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-    if (n == 0) return L"";
-    if (n < buffer.size()) break;
-    buffer.resize(buffer.size() * 2);
-  }
-  std::wstring path(buffer.data());
-  size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
-}
-
 SIZE BitmapSize(HBITMAP bitmap) {
   BITMAP info{};
   if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return {0, 0};

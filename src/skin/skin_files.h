@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/program_folder.h"
 #include "skin/gdi_handles.h"
 
 namespace Gdiplus {
@@ -22,8 +23,6 @@ inline constexpr COLORREF kRegionKeyColour = RGB(228, 0, 127);
 // What a window shows where its picture could not be loaded.
 inline constexpr COLORREF kPlainSkinColour = RGB(13, 15, 18);
 
-// Folder of the running program file, ending in a backslash.
-std::wstring ExecutableFolder();
 
 // Reads a BMP (or any picture the platform decoder knows) into `bitmap`,
 // replacing what it held, and reports its size. False (and `bitmap`

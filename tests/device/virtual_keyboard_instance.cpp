@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "device/companion_library.h"
+#include "model/program_folder.h"
 #include "device/virtual_pipe_client.h"
 
 namespace q730x::test {
@@ -32,7 +33,7 @@ void VirtualKeyboardSuite::TearDownTestSuite() {
   instance_ = nullptr;
 }
 
-std::wstring TestFolder() { return ProgramFileFolder(); }
+std::wstring TestFolder() { return ProgramFolder(); }
 
 std::wstring DistFolder() { return TestFolder() + L"..\\dist\\"; }
 

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "device/unique_handle.h"
+#include "model/win_handles.h"
 
 namespace q730x::test {
 

@@ -56,7 +56,7 @@ class BoxesTest : public testing::Test {
  protected:
   void SetUp() override { SetLanguageTextSource(&EnglishText); }
   void TearDown() override { SetLanguageTextSource(nullptr); }
-  std::wstring MessageSkin() { return ExecutableFolder() + L"skins\\messagebox\\Message_Normal.bmp"; }
+  std::wstring MessageSkin() { return ProgramFolder() + L"skins\\messagebox\\Message_Normal.bmp"; }
 
   GdiplusSession gdiplus_;
 };
@@ -129,8 +129,8 @@ class ProgressBoxTest : public BoxesTest {
     ASSERT_TRUE(box_.CreateModeless(nullptr));
     ShowWindow(box_.hwnd(), SW_SHOW);
     SetWindowPos(box_.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    full_.reset(Gdiplus::Bitmap::FromFile((ExecutableFolder() + L"skins\\progress_over.png").c_str()));
-    empty_.reset(Gdiplus::Bitmap::FromFile((ExecutableFolder() + L"skins\\progress_normal.png").c_str()));
+    full_.reset(Gdiplus::Bitmap::FromFile((ProgramFolder() + L"skins\\progress_over.png").c_str()));
+    empty_.reset(Gdiplus::Bitmap::FromFile((ProgramFolder() + L"skins\\progress_normal.png").c_str()));
     ASSERT_TRUE(full_ && empty_);
   }
   void Post(int position) {

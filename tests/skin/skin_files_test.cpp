@@ -87,7 +87,7 @@ TEST_F(SkinFilesTest, RegionOfNothingIsNull) {
 }
 
 TEST_F(SkinFilesTest, ShapedWindowShowsItsPictureAndLosesItsCorners) {
-  std::wstring file = ExecutableFolder() + L"shaped_test.bmp";
+  std::wstring file = ProgramFolder() + L"shaped_test.bmp";
   auto colour = [](int x, int y) {
     bool corner = (x < 6 || x >= 94) && (y < 6 || y >= 74);
     return corner ? kRegionKeyColour : kAlmostKey;
@@ -118,7 +118,7 @@ TEST_F(SkinFilesTest, ShapedWindowShowsItsPictureAndLosesItsCorners) {
 TEST_F(SkinFilesTest, LoadsSkinBitmapsAndReportsTheirSize) {
   UniqueBitmap bitmap;
   SIZE size{};
-  ASSERT_TRUE(LoadSkinBitmap(ExecutableFolder() + L"skins\\messagebox\\Message_Normal.bmp",
+  ASSERT_TRUE(LoadSkinBitmap(ProgramFolder() + L"skins\\messagebox\\Message_Normal.bmp",
                              bitmap, &size));
   EXPECT_EQ(size.cx, 330);
   EXPECT_EQ(size.cy, 172);
@@ -129,11 +129,11 @@ TEST_F(SkinFilesTest, MissingOrDamagedFilesLeaveTheBitmapAlone) {
   UniqueBitmap bitmap = MakeBitmap(3, 2, [](int, int) { return RGB(1, 2, 3); });
   HBITMAP before = bitmap.get();
   SIZE size{7, 7};
-  EXPECT_FALSE(LoadSkinBitmap(ExecutableFolder() + L"skins\\no_such_file.bmp", bitmap, &size));
+  EXPECT_FALSE(LoadSkinBitmap(ProgramFolder() + L"skins\\no_such_file.bmp", bitmap, &size));
   EXPECT_EQ(bitmap.get(), before);
   EXPECT_EQ(size.cx, 7);
 
-  std::wstring damaged = ExecutableFolder() + L"damaged_test.bmp";
+  std::wstring damaged = ProgramFolder() + L"damaged_test.bmp";
   HANDLE h = CreateFileW(damaged.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   const char junk[] = "BM this is not a picture at all, only a few words";
@@ -164,9 +164,9 @@ TEST_F(SkinFilesTest, EmbeddedPicturesHaveTheirSizes) {
 }
 
 TEST_F(SkinFilesTest, PngSkinFilesLoadAndMissingOnesAreNull) {
-  auto image = LoadSkinImage(ExecutableFolder() + L"skins\\progress_normal.png");
+  auto image = LoadSkinImage(ProgramFolder() + L"skins\\progress_normal.png");
   ASSERT_TRUE(image);
-  EXPECT_FALSE(LoadSkinImage(ExecutableFolder() + L"skins\\missing.png"));
+  EXPECT_FALSE(LoadSkinImage(ProgramFolder() + L"skins\\missing.png"));
 }
 
 TEST_F(SkinFilesTest, SkinFontIsTheShellDialogFont) {

@@ -289,7 +289,7 @@ int wmain(int argc, wchar_t** argv) {
   InitCommonControlsEx(&controls);
   GdiplusSession gdiplus;
   SetLanguageTextSource(&EnglishText);
-  outputFolder = argc > 1 ? argv[1] : ExecutableFolder() + L"..\\screenshots\\";
+  outputFolder = argc > 1 ? argv[1] : ProgramFolder() + L"..\\screenshots\\";
   if (!outputFolder.empty() && outputFolder.back() != L'\\') outputFolder += L'\\';
   CreateDirectoryW(outputFolder.c_str(), nullptr);
 

@@ -15,7 +15,7 @@ bool SampleWindow::OnInitDialog() {
   if (pictures_.normal) {
     LoadEmbeddedBitmaps(pictures_.normal, pictures_.hover, pictures_.pressed);
   } else {
-    std::wstring base = ExecutableFolder() + L"skins\\" + pictures_.skinFolder + L"\\" +
+    std::wstring base = ProgramFolder() + L"skins\\" + pictures_.skinFolder + L"\\" +
                         pictures_.skinPrefix;
     LoadSkinFiles(base + L"_Normal.bmp", base + L"_Down.bmp", base + L"_Over.bmp");
   }
