@@ -115,7 +115,9 @@ void DrawNoticeBox(const Canvas& c) {
 }
 
 void DrawProgressBox(const Canvas& c, bool full) {
-  DrawBoxFrame(c, 357, 100);
+  // No caption strip: the box's text sits in the top band (y 20..50).
+  DrawWindowBackground(c, {0, 0, 357, 100});
+  c.FillRect({1, 1, 356, 3}, kAccent, 0.8);
   // The bar's track runs from x 59 to 298 at y 67..76.
   Box track{59, 67, 298, 76};
   c.FillRect(track.Inset(-1), Colour(4, 5, 6));

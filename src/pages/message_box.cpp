@@ -1,6 +1,6 @@
 #include "pages/message_box.h"
 
-#include "pages/language_text.h"
+#include "markup/language_table.h"
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -31,7 +31,7 @@ bool CMsgBox::OnInitDialog() {
                 folder + L"Message_Over.bmp");
   PlaceCentredOnScreen();
   CreateSkinButton(close_, {301, 0, 329, 25});
-  CreateSkinButton(ok_, {241, 128, 305, 158}, LanguageText(L"str_OK"));
+  CreateSkinButton(ok_, {241, 128, 305, 158}, Language.str_OK);
   return true;
 }
 

@@ -128,13 +128,43 @@ TEST_F(BitmapButtonTest, CheckedCheckButtonShowsPressedAndIgnoresHover) {
   EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.NormalBitmap(), {210, 86}));
 }
 
-// Disabled: a press on the background starts the window move loop, which the
-// test must leave first; to be reworked with a press on a non-dragging window.
-TEST_F(BitmapButtonTest, DISABLED_DraggingOntoAButtonDoesNotHoverIt) {
-  test::LeftButton(true);  // on the background
+// A plain child window that neither drags its parent nor takes the mouse
+// capture when pressed, so a press there can be carried onto a button.
+class PressPad {
+ public:
+  explicit PressPad(HWND parent, RECT r) {
+    static const ATOM atom = [] {
+      WNDCLASSW c{};
+      c.lpfnWndProc = DefWindowProcW;
+      c.hInstance = GetModuleHandleW(nullptr);
+      c.lpszClassName = L"Q730XTestPressPad";
+      return RegisterClassW(&c);
+    }();
+    hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_CHILD | WS_VISIBLE, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, parent, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  }
+  ~PressPad() { DestroyWindow(hwnd_); }
+  PressPad(const PressPad&) = delete;
+  PressPad& operator=(const PressPad&) = delete;
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+TEST_F(BitmapButtonTest, DraggingOntoAButtonDoesNotHoverIt) {
+  PressPad pad(host_.hwnd(), {5, 125, 45, 165});
+  ASSERT_TRUE(pad.hwnd());
+  MovePointerTo(pad.hwnd(), {15, 15});
+  test::LeftButton(true);
   MovePointerTo(host_.first.hwnd(), kInFirst);
   EXPECT_FALSE(host_.first.hover());
+  EXPECT_NE(GetCapture(), host_.first.hwnd());
   test::LeftButton(false);
+  // Once the button is up, the next move over the button hovers it as usual.
+  MovePointerTo(host_.first.hwnd(), {kInFirst.x + 2, kInFirst.y});
+  EXPECT_TRUE(host_.first.hover());
 }
 
 TEST_F(BitmapButtonTest, MouseReportPostsPressThenRelease) {

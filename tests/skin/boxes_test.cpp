@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
-#include "pages/language_text.h"
+#include "markup/language_table.h"
 #include "pages/message_box.h"
 #include "pages/notice_box.h"
 #include "pages/progress_box.h"
@@ -16,8 +16,6 @@ namespace {
 
 using test::Pump;
 using test::WindowPixel;
-
-std::wstring EnglishText(std::wstring_view key) { return key == L"str_OK" ? L"OK" : L""; }
 
 // What a timer saw of the open message box, and what it did to it.
 struct BoxVisit {
@@ -54,8 +52,8 @@ INT_PTR ShowAndVisit(BoxVisit::Action action) {
 
 class BoxesTest : public testing::Test {
  protected:
-  void SetUp() override { SetLanguageTextSource(&EnglishText); }
-  void TearDown() override { SetLanguageTextSource(nullptr); }
+  void SetUp() override { Language.str_OK = L"OK"; }
+  void TearDown() override { Language = LanguageTable{}; }
   std::wstring MessageSkin() { return ProgramFolder() + L"skins\\messagebox\\Message_Normal.bmp"; }
 
   GdiplusSession gdiplus_;

@@ -7,11 +7,10 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 #include "keyboard_layout.h"
-#include "pages/language_text.h"
+#include "markup/language_table.h"
 #include "pages/message_box.h"
 #include "pages/notice_box.h"
 #include "pages/progress_box.h"
@@ -25,13 +24,6 @@ namespace {
 
 std::wstring outputFolder;
 int failures = 0;
-
-std::wstring EnglishText(std::wstring_view key) {
-  static const std::map<std::wstring, std::wstring, std::less<>> texts = {
-      {L"str_OK", L"OK"}, {L"str_Cancel", L"Cancel"}};
-  auto it = texts.find(key);
-  return it == texts.end() ? std::wstring() : it->second;
-}
 
 // Runs the message loop for a while so windows paint and react.
 void Pump(DWORD milliseconds) {
@@ -79,7 +71,10 @@ RECT KeyRect(size_t entry) {
 
 void ShowMainWindowWithKeyboard() {
   SampleWindow main(102, {822, 544}, {135, 137, 138, {}, {}},
-                    {{{789, 2, 819, 32}}, {{761, 2, 788, 32}}, {{48, 58, 79, 90}}, {{94, 58, 120, 90}}},
+                    {{{789, 2, 819, 32}},
+                     {{761, 2, 788, 32}},
+                     {{48, 58, 79, 90}, L"", false, false, {}, Language.str_keyboard},
+                     {{94, 58, 120, 90}, L"", false, false, {}, Language.str_macro}},
                     {});
   main.UseRegion();
   if (!main.CreateModeless(nullptr)) return (void)++failures;
@@ -126,18 +121,26 @@ void ShowMainWindowWithKeyboard() {
 
 void ShowMacroManager() {
   SampleWindow main(102, {822, 544}, {135, 137, 138, {}, {}},
-                    {{{789, 2, 819, 32}}, {{761, 2, 788, 32}}, {{48, 58, 79, 90}}, {{94, 58, 120, 90}}},
+                    {{{789, 2, 819, 32}},
+                     {{761, 2, 788, 32}},
+                     {{48, 58, 79, 90}, L"", false, false, {}, Language.str_keyboard},
+                     {{94, 58, 120, 90}, L"", false, false, {}, Language.str_macro}},
                     {});
   main.UseRegion();
   if (!main.CreateModeless(nullptr)) return (void)++failures;
   SampleWindow page(132, {822, 448}, {155, 156, 157, {}, {}},
                     {{{563, 43, 688, 70}, L"Start recording"},
-                     {{97, 302, 123, 327}}, {{124, 302, 150, 327}}, {{317, 302, 343, 327}},
-                     {{344, 302, 370, 327}}, {{371, 302, 398, 327}},
+                     {{97, 302, 123, 327}, L"", false, false, {}, Language.str_macro_new},
+                     {{124, 302, 150, 327}, L"", false, false, {}, Language.str_macro_del},
+                     {{317, 302, 343, 327}, L"", false, false, {}, Language.str_macro_insert5},
+                     {{344, 302, 370, 327}, L"", false, false, {}, Language.str_macro_delitem},
+                     {{371, 302, 398, 327}, L"", false, false, {}, Language.str_macro_modify},
                      {{563, 83, 758, 96}, L"No pauses", true, false, RECT{16, 0, 195, 13}},
                      {{563, 116, 578, 130}, L"", true, true}, {{563, 136, 578, 151}, L"", true},
                      {{563, 158, 578, 172}, L"", true},
-                     {{622, 300, 652, 349}}, {{657, 300, 678, 348}}, {{683, 300, 713, 349}}},
+                     {{622, 300, 652, 349}, L"", false, false, {}, Language.str_mouse_left},
+                     {{657, 300, 678, 348}, L"", false, false, {}, Language.str_mouse_middle},
+                     {{683, 300, 713, 349}, L"", false, false, {}, Language.str_mouse_right}},
                     {{L"Macros", {95, 20, 308, 40}, RGB(88, 99, 105)},
                      {L"Steps", {315, 20, 527, 40}, RGB(88, 99, 105)},
                      {L"Repeat", {585, 115, 676, 130}, RGB(88, 99, 105)},
@@ -288,7 +291,7 @@ int wmain(int argc, wchar_t** argv) {
   INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
   InitCommonControlsEx(&controls);
   GdiplusSession gdiplus;
-  SetLanguageTextSource(&EnglishText);
+  LoadLanguage(ProgramFolder() + L"language.xml");
   outputFolder = argc > 1 ? argv[1] : ProgramFolder() + L"..\\screenshots\\";
   if (!outputFolder.empty() && outputFolder.back() != L'\\') outputFolder += L'\\';
   CreateDirectoryW(outputFolder.c_str(), nullptr);

@@ -34,10 +34,8 @@ bool SampleWindow::OnInitDialog() {
     CreateSkinButton(*button, spec.rect);
     button->SetCheckMode(spec.checkMode);
     if (spec.textRect) button->SetTextRect(*spec.textRect);
-    if (!spec.text.empty()) {
-      button->SetText(spec.text);
-      button->SetTooltip(spec.text);
-    }
+    if (!spec.text.empty()) button->SetText(spec.text);
+    if (!spec.tooltip.empty()) button->SetTooltip(spec.tooltip);
     button->SetChecked(spec.checked);
     buttons_.push_back(std::move(button));
   }

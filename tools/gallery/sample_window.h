@@ -19,6 +19,7 @@ struct SampleButton {
   bool checkMode = false;
   bool checked = false;
   std::optional<RECT> textRect;
+  std::wstring tooltip;  // for buttons whose picture carries no words
 };
 
 struct SampleText {
