@@ -51,8 +51,8 @@ void DrawMute(const Canvas& c, Box b, Rgb colour) {
   c.Line(x + 14.5, y - 2.5, x + 9.5, y + 2.5, colour, 1.3);
 }
 
-void DrawKeyCap(const Canvas& c, const KeyCap& k, Look look) {
-  Box outer{double(k.left), double(k.top), double(k.right), double(k.bottom)};
+void DrawKeyCap(const Canvas& c, const KeyLayoutEntry& key, const KeyLegend& k, Look look) {
+  Box outer{double(key.left), double(key.top), double(key.right), double(key.bottom)};
   // The skirt: the darker sides of the cap seen from above.
   c.FillRounded(outer, 4, Colour(5, 6, 8));
   Box face{outer.left + 2, outer.top + 1, outer.right - 2, outer.bottom - 4};
@@ -163,7 +163,8 @@ void DrawProfileTab(const Canvas& c, const Point (&pts)[6], Look look) {
 void DrawKeyboardPage(const Canvas& c, Look look) {
   DrawWindowBackground(c, {0, -20, 822, 448}, 10);
   DrawKeyboardBody(c);
-  for (const KeyCap& k : kKeyCaps) DrawKeyCap(c, k, look);
+  for (std::size_t i = 0; i < kKeyLayoutUsedEntries; ++i)
+    DrawKeyCap(c, KeyLayoutTable[i], kKeyLegends[i], look);
 
   // Report rate button at the top right; its caption is drawn by the program.
   DrawPushButton(c, {693, 2, 793, 26}, look, 4);

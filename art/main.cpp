@@ -71,8 +71,10 @@ void Icon(const fs::path& dir, int id, AppIcon icon) {
 }
 
 bool LayoutIsComplete() {
-  for (const KeyCap& k : kKeyCaps)
+  for (std::size_t i = 0; i < q730x::kKeyLayoutUsedEntries; ++i) {
+    const q730x::KeyLayoutEntry& k = q730x::KeyLayoutTable[i];
     if (k.right <= k.left || k.bottom <= k.top) return false;
+  }
   return true;
 }
 
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!LayoutIsComplete()) {
-    std::fprintf(stderr, "q730x_art: the key cap table has an empty entry\n");
+    std::fprintf(stderr, "q730x_art: the key layout table has an empty used entry\n");
     return 1;
   }
   fs::path out = argv[1];

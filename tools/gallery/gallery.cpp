@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "keyboard_layout.h"
 #include "markup/language_table.h"
+#include "model/key_layout_table.h"
 #include "pages/message_box.h"
 #include "pages/notice_box.h"
 #include "pages/progress_box.h"
@@ -65,7 +65,7 @@ void Save(HWND window, const wchar_t* name) {
 }
 
 RECT KeyRect(size_t entry) {
-  const art::KeyCap& k = art::kKeyCaps[entry];
+  const KeyLayoutEntry& k = KeyLayoutTable[entry];
   return {k.left, k.top, k.right, k.bottom};
 }
 
@@ -80,7 +80,7 @@ void ShowMainWindowWithKeyboard() {
   if (!main.CreateModeless(nullptr)) return (void)++failures;
   std::vector<SampleButton> buttons;
   // Keys whose function was changed carry the pressed look as their mark.
-  for (size_t i = 0; i < std::size(art::kKeyCaps); ++i) {
+  for (size_t i = 0; i < kKeyLayoutUsedEntries; ++i) {
     bool changed = i == 35 || i == 51 || i == 52 || i == 53 || i == 50;
     buttons.push_back({KeyRect(i), L"", false, changed});
   }
