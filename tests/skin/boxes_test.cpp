@@ -38,6 +38,8 @@ void CALLBACK VisitMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(box, WM_CLOSE, 0, 0);
     return;
   }
+  if (auto* ok = dynamic_cast<CGDIBitmapBtn*>(Window::FromHandle(ChildWindowFromPoint(box, okPoint))))
+    visit.okText = ok->text();
   HWND button = ChildWindowFromPoint(
       box, visit.action == BoxVisit::Action::PressOk ? okPoint : closePoint);
   if (button && button != box) SendMessageW(button, BM_CLICK, 0, 0);
@@ -60,8 +62,10 @@ class BoxesTest : public testing::Test {
 };
 
 TEST_F(BoxesTest, MessageBoxAnswersOkOrCancelAndFlagsItselfOpen) {
+  Language.str_OK = L"Okay";  // the caption comes from the language table
   EXPECT_EQ(ShowAndVisit(BoxVisit::Action::PressOk), IDOK);
   EXPECT_TRUE(visit.seen);
+  EXPECT_EQ(visit.okText, L"Okay");
   EXPECT_TRUE(visit.flagWhileOpen);
   EXPECT_FALSE(MessageBoxOpen);
   EXPECT_EQ(ShowAndVisit(BoxVisit::Action::PressClose), IDCANCEL);
@@ -91,8 +95,10 @@ TEST_F(BoxesTest, LargerPictureGivesALargerRecentredBox) {
 
 TEST_F(BoxesTest, MissingPictureStillOpensAPlainBoxThatWorks) {
   test::FileSetAside original(MessageSkin());
+  Language.str_OK = L"Okay";  // the caption comes from the language table
   EXPECT_EQ(ShowAndVisit(BoxVisit::Action::PressOk), IDOK);
   EXPECT_TRUE(visit.seen);
+  EXPECT_EQ(visit.okText, L"Okay");
   EXPECT_EQ(visit.rect.right - visit.rect.left, 330);
   EXPECT_EQ(visit.rect.bottom - visit.rect.top, 172);
 }
@@ -152,6 +158,15 @@ class ProgressBoxTest : public BoxesTest {
     return ::testing::AssertionSuccess();
   }
 
+  // How many pixels of an area differ from the empty picture: text drawn there.
+  int TextPixels(HWND box, RECT area) {
+    int differing = 0;
+    for (int x = area.left; x < area.right; ++x)
+      for (int y = area.top; y < area.bottom; ++y)
+        if (WindowPixel(box, {x, y}) != ImagePixel(*empty_, x, y)) ++differing;
+    return differing;
+  }
+
   CProgressDlg box_;
   std::unique_ptr<Gdiplus::Bitmap> full_, empty_;
 };
@@ -195,6 +210,24 @@ void CALLBACK FinishDownload(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(box, kProgressMessage, 99, 0);
   PostMessageW(box, kProgressMessage, 100, 0);
   PostMessageW(box, WM_CLOSE, 0, 0);
+}
+
+TEST_F(ProgressBoxTest, TextGoesToItsRectangleOrElseToItsDefaultPlace) {
+  const RECT setPlace{35, 20, 100, 36}, defaultPlace{45, 40, 110, 56};
+  Post(0);
+  EXPECT_GT(TextPixels(box_.hwnd(), setPlace), 5);
+  EXPECT_EQ(TextPixels(box_.hwnd(), defaultPlace), 0);
+
+  CProgressDlg plain;
+  plain.SetProgressText(L"Writing");  // no rectangle
+  plain.SetBarExtent({59, 67, 298, 76});
+  plain.SetRange(0, 100);
+  ASSERT_TRUE(plain.CreateModeless(nullptr));
+  ShowWindow(box_.hwnd(), SW_HIDE);
+  SetWindowPos(plain.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  Pump(150);
+  EXPECT_GT(TextPixels(plain.hwnd(), defaultPlace), 5);
+  EXPECT_EQ(TextPixels(plain.hwnd(), setPlace), 0);
 }
 
 TEST_F(BoxesTest, CloseEndsAModalProgressBox) {
