@@ -9,6 +9,11 @@ ctl="$build/dist/q730xctl.exe"
 if [ -f "$ctl" ]; then
   "$run" "$ctl" init
   "$run" "$ctl" show 1
+  # The skinned windows built so far, opened one by one and photographed.
+  if [ -f "$build/dist/Q730XGallery.exe" ]; then
+    "$run" "$build/dist/Q730XGallery.exe" >/dev/null
+    echo "Screenshots of the windows: $build/screenshots/"
+  fi
 else
   echo "Nothing to start yet: build/dist holds no program." >&2
 fi
