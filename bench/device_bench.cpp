@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench_clock.h"
 #include "device/driver_link.h"
 #include "device/keyboard_commands.h"
 #include "virtual_keyboard_instance.h"
@@ -16,15 +17,6 @@
 namespace {
 
 using namespace q730x;
-
-double Milliseconds(const std::function<bool()>& transfer, bool& ok) {
-  LARGE_INTEGER f, a, b;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&a);
-  ok = transfer() && ok;
-  QueryPerformanceCounter(&b);
-  return static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 void Report(const char* name, double floorMs, std::vector<double> times) {
   std::sort(times.begin(), times.end());
@@ -54,8 +46,8 @@ int main() {
   bool ok = true;
   std::vector<double> matrixTimes, slotTimes;
   for (int i = 0; i < kRounds; ++i) {
-    matrixTimes.push_back(Milliseconds([&] { return WriteKeyMatrix(matrix); }, ok));
-    slotTimes.push_back(Milliseconds([&] { return WriteMacroSlot(i % 31, image.data()); }, ok));
+    matrixTimes.push_back(bench::Milliseconds([&] { ok = WriteKeyMatrix(matrix) && ok; }));
+    slotTimes.push_back(bench::Milliseconds([&] { ok = WriteMacroSlot(i % 31, image.data()) && ok; }));
   }
   if (!ok) {
     std::fprintf(stderr, "a transfer failed\n");

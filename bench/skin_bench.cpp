@@ -6,25 +6,15 @@
 // Run: build/test-session.sh start; build/wine-run.sh build/bench-bin/skin_bench.exe
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
+#include "bench_clock.h"
 #include "skin/skin_files.h"
 
 namespace {
 
 using namespace q730x;
-
-double Milliseconds(const std::function<void()>& work) {
-  LARGE_INTEGER f, a, b;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&a);
-  work();
-  QueryPerformanceCounter(&b);
-  return double(b.QuadPart - a.QuadPart) * 1000.0 / double(f.QuadPart);
-}
 
 // A top-down 32-bit header of the given size.
 BITMAPINFO TopDown32(int w, int h) {
@@ -38,11 +28,11 @@ BITMAPINFO TopDown32(int w, int h) {
   return bi;
 }
 
-double Median(const std::function<void()>& work, int rounds = 15) {
+template <typename Work>
+double MedianOf(Work&& work, int rounds = 15) {
   std::vector<double> times;
-  for (int i = 0; i < rounds; ++i) times.push_back(Milliseconds(work));
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  for (int i = 0; i < rounds; ++i) times.push_back(bench::Milliseconds(work));
+  return bench::Median(times);
 }
 
 // Every run of non-key pixels as one rectangle list, made into one region.
@@ -85,8 +75,8 @@ HBITMAP StripedPicture() {
 }
 
 void Compare(const char* name, HBITMAP bitmap) {
-  double ours = Median([&] { UniqueRegion r = RegionFromBitmap(bitmap); });
-  double floor = Median([&] { DeleteObject(SingleRegion(bitmap)); });
+  double ours = MedianOf([&] { UniqueRegion r = RegionFromBitmap(bitmap); });
+  double floor = MedianOf([&] { DeleteObject(SingleRegion(bitmap)); });
   std::printf("%-28s RegionFromBitmap %8.3f ms   single region %8.3f ms   ratio %.2f\n", name,
               ours, floor, ours / floor);
 }

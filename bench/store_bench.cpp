@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench_clock.h"
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
 #include "model/program_folder.h"
@@ -19,20 +20,8 @@
 namespace {
 
 using namespace q730x;
-
-double Milliseconds(const std::function<void()>& work) {
-  LARGE_INTEGER f, a, b;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&a);
-  work();
-  QueryPerformanceCounter(&b);
-  return static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
+using bench::Median;
+using bench::Milliseconds;
 
 // The four profile values and the root's MacroUse, read with plain queries:
 // the least any load of a profile has to do.
