@@ -1,6 +1,28 @@
 #include "markup/markup_text.h"
 
+#include <cstring>
+
 namespace q730x {
+
+std::size_t FindUnit(std::u16string_view text, char16_t c, std::size_t from) {
+  const std::size_t size = text.size();
+  const char16_t* p = text.data();
+  std::size_t i = from;
+  // A unit equal to c becomes zero after the XOR; the classic zero-lane test
+  // flags a block that holds one (it never misses one, and a flagged block is
+  // then checked unit by unit).
+  const std::uint64_t pattern = 0x0001000100010001ull * c;
+  while (i + 4 <= size) {
+    std::uint64_t block;
+    std::memcpy(&block, p + i, 8);
+    block ^= pattern;
+    if ((block - 0x0001000100010001ull) & ~block & 0x8000800080008000ull) break;
+    i += 4;
+  }
+  for (; i < size; ++i)
+    if (p[i] == c) return i;
+  return std::u16string_view::npos;
+}
 
 std::u16string Utf16FromAscii(std::string_view ascii) {
   std::u16string out;

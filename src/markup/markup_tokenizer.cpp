@@ -29,7 +29,7 @@ void Unterminated(std::u16string_view text, std::size_t start, const char* kind,
 // next '>' (or the end of the text).
 void Incorrect(std::u16string_view text, std::size_t start, const char* what, MarkupNode& node) {
   node.kind = NODE_MALFORMED;
-  std::size_t gt = text.find(u'>', start + 1);
+  std::size_t gt = FindUnit(text, u'>', start + 1);
   node.length = (gt == npos ? text.size() : gt + 1) - start;
   node.error = u"Incorrect ";
   node.error += Utf16FromAscii(what);
@@ -40,7 +40,12 @@ void Incorrect(std::u16string_view text, std::size_t start, const char* what, Ma
 // A node that ends with the first occurrence of terminator at or after from.
 void UpTo(std::u16string_view text, std::size_t start, std::size_t from, std::u16string_view terminator,
           NodeKind kind, const char* unterminatedKind, MarkupNode& node) {
-  std::size_t end = text.find(terminator, from);
+  std::size_t end = from;
+  for (;;) {
+    end = FindUnit(text, terminator[0], end);
+    if (end == npos || text.substr(end, terminator.size()) == terminator) break;
+    ++end;
+  }
   if (end == npos) return Unterminated(text, start, unterminatedKind, node);
   node.kind = kind;
   node.length = end + terminator.size() - start;
@@ -70,7 +75,7 @@ void StartTag(std::u16string_view text, std::size_t start, MarkupNode& node) {
     if (c == u'=') {
       afterEquals = true;
     } else if ((c == u'"' || c == u'\'') && afterEquals) {
-      std::size_t close = text.find(c, q + 1);
+      std::size_t close = FindUnit(text, c, q + 1);
       if (close == npos) break;
       q = close;
       afterEquals = false;
@@ -146,7 +151,7 @@ void NextMarkupNode(std::u16string_view text, std::size_t start, MarkupNode& nod
     std::size_t q = start;
     while (q < size && IsMarkupSpace(text[q])) ++q;
     if (q < size && text[q] != u'<') {
-      q = text.find(u'<', q);
+      q = FindUnit(text, u'<', q);
       if (q == npos) q = size;
       node.kind = NODE_TEXT;
     } else {
