@@ -3,12 +3,20 @@
 #include "markup/language_table.h"
 #include "markup/markup_text.h"
 #include "model/key_name.h"
+#include "model/macro_store.h"
 #include "model/profile_buffers.h"
 
 namespace q730x {
 namespace {
 
-MacroNameLookup g_macroName;
+// A macro key shows the name of its stored macro; none when it no longer loads.
+std::optional<std::wstring> StoredMacroName(std::uint32_t macroId) {
+  std::optional<MacroRecord> record = LoadMacro(macroId);
+  if (!record) return std::nullopt;
+  return ToWide(record->name());
+}
+
+MacroNameLookup g_macroName = StoredMacroName;
 
 struct Shortcut {
   std::uint32_t code;
@@ -133,7 +141,9 @@ std::wstring CaptionOfCode(KeyCode code, const AuxRecord& aux, const MacroNameLo
   }
 }
 
-void SetMacroNameLookup(MacroNameLookup lookup) { g_macroName = std::move(lookup); }
+void SetMacroNameLookup(MacroNameLookup lookup) {
+  g_macroName = lookup ? std::move(lookup) : MacroNameLookup(StoredMacroName);
+}
 
 std::wstring KeyCaption(int position) {
   if (position < 0 || position >= kMatrixPositions) return std::wstring();

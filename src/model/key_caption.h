@@ -21,7 +21,8 @@ using MacroNameLookup = std::function<std::optional<std::wstring>(std::uint32_t 
 // paths, macro ids); macroName finds macro names (may be empty: no names).
 std::wstring CaptionOfCode(KeyCode code, const AuxRecord& aux, const MacroNameLookup& macroName);
 
-// Where KeyCaption finds macro names; the program sets it to the macro store.
+// Where KeyCaption finds macro names: the macro store unless another lookup
+// is set (an empty one sets the store again).
 void SetMacroNameLookup(MacroNameLookup lookup);
 
 // The caption of the function the current key matrix holds at a position;

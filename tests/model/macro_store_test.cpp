@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/key_caption.h"
+#include "model/profile_buffers.h"
 #include "model/profile_store.h"
 #include "store_test_support.h"
 
@@ -114,6 +116,18 @@ TEST_F(MacroStoreTest, DeleteRemovesTheMacroAndSucceedsWithoutARoot) {
   EXPECT_FALSE(test::KeyExists(SubkeyPath(5)));
   EXPECT_FALSE(LoadMacro(5));
   EXPECT_FALSE(DeleteMacro(DefaultMacroRoot(), 5));  // nothing left to delete
+}
+
+TEST_F(MacroStoreTest, AMacroKeyIsCaptionedWithItsStoredMacrosName) {
+  const int position = 17;
+  buffers::KeyMatrix[position] = MakeMacroCode();
+  buffers::AuxInfo[position].SetMacroId(0x2A);
+  EXPECT_EQ(KeyCaption(position), L"");  // no such macro yet
+  MacroRecord reload = Sample(0x2A, u"Reload");
+  ASSERT_TRUE(WriteMacro(DefaultMacroRoot(), reload));
+  EXPECT_EQ(KeyCaption(position), L"Reload");
+  ASSERT_TRUE(DeleteMacro(DefaultMacroRoot(), 0x2A));
+  EXPECT_EQ(KeyCaption(position), L"");
 }
 
 TEST_F(MacroStoreTest, ANewIdNeverEqualsAStoredOne) {
