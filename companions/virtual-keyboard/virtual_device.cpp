@@ -78,7 +78,7 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 VirtualDevice::VirtualDevice(KeyboardState initial, Hooks hooks)
-    : state_(std::move(initial)), hooks_(std::move(hooks)) {}
+    : state_(std::move(initial)), hooks_(std::move(hooks)), presence_(state_) {}
 
 double VirtualDevice::Now() const { return hooks_.nowMs ? hooks_.nowMs() : 0.0; }
 
@@ -97,6 +97,7 @@ void VirtualDevice::Note(const std::string& text) {
 }
 
 void VirtualDevice::Changed() {
+  presence_.Update(state_);
   if (hooks_.stateChanged) hooks_.stateChanged(state_);
 }
 
@@ -524,6 +525,10 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     transfer_ = Transfer{};
     Changed();
     reply = "ok";
+  } else if (verb == "presence") {
+    if (words.size() > 2 || (words.size() == 2 && !ParseUnsigned(words[1], a)))
+      return fail("usage: presence [since generation]");
+    reply = presence_.Report(words.size() == 2 ? a : 0);
   } else if (verb == "dump") {
     reply = Dump();
   } else if (verb == "log") {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "keyboard_state.h"
+#include "usb_presence.h"
 
 namespace q730x::vkb {
 
@@ -114,6 +115,7 @@ class VirtualDevice {
   mutable std::mutex mutex_;
   KeyboardState state_;
   Hooks hooks_;
+  UsbPresence presence_;
   std::map<unsigned, Registration> registrations_;
   Transfer transfer_;
   std::array<std::uint8_t, 8> reply_{};
