@@ -1,19 +1,38 @@
 #!/usr/bin/env bash
-# Starts what the build has to show in the build tree's own Wine prefix.
+# Starts the utility in the build tree's own Wine prefix and display, with the
+# virtual keyboard standing in for the keyboard, opens its window (as a
+# double click on its tray icon would) and saves a screenshot. The skinned
+# windows that the utility does not show yet are photographed by the gallery.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build"
-"$build/test-session.sh" start >/dev/null
+dist="$build/dist"
 run="$build/wine-run.sh"
-ctl="$build/dist/q730xctl.exe"
-if [ -f "$ctl" ]; then
-  "$run" "$ctl" init
-  "$run" "$ctl" show 1
-  # The skinned windows built so far, opened one by one and photographed.
-  if [ -f "$build/dist/Q730XGallery.exe" ]; then
-    "$run" "$build/dist/Q730XGallery.exe" >/dev/null
-    echo "Screenshots of the windows: $build/screenshots/"
-  fi
-else
-  echo "Nothing to start yet: build/dist holds no program." >&2
+shots="$build/screenshots"
+"$build/test-session.sh" start >/dev/null
+display=":$(head -n1 "$build/test-session/xvfb.display")"
+mkdir -p "$shots"
+
+export Q730X_DEVICE=virtual
+# The virtual keyboard serves until it is told to stop; a running one is reused.
+if ! "$run" "$dist/Q730XVirtualKeyboard.exe" ping >/dev/null 2>&1; then
+  setsid "$run" "$dist/Q730XVirtualKeyboard.exe" serve </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 50); do "$run" "$dist/Q730XVirtualKeyboard.exe" ping >/dev/null 2>&1 && break; sleep 0.2; done
 fi
+
+# The utility starts hidden behind its tray icon; a second copy opens the first.
+setsid "$run" "$dist/Q730X.exe" </dev/null >/dev/null 2>&1 &
+sleep 5
+"$run" "$dist/Q730X.exe" </dev/null >/dev/null 2>&1 || true
+sleep 2
+DISPLAY="$display" import -window root "$shots/utility.png"
+
+"$run" "$dist/Q730XGallery.exe" >/dev/null
+cat <<TEXT
+The utility runs on display $display with the virtual keyboard.
+  Screenshot of its window:   $shots/utility.png
+  Screenshots of every skinned window: $shots/
+  Unplug the keyboard:        build/wine-run.sh build/dist/Q730XVirtualKeyboard.exe unplug
+  (the utility then ends, as it does when the real keyboard is pulled out)
+  Stop everything:            build/test-session.sh stop
+TEXT

@@ -1,0 +1,25 @@
+// The window messages and commands the main window answers. Their numbers are
+// fixed: other programs (a second copy of the utility, the firmware burn
+// tool, the shell for the tray icon) send some of them.
+#pragma once
+
+#include <windows.h>
+
+namespace q730x {
+
+constexpr UINT WM_TRAY_CALLBACK = 0x600;  // lParam: the mouse message
+constexpr UINT WM_APP_EXIT = 0x700;
+constexpr UINT WM_HIDE_MAIN = 0x706;
+constexpr UINT WM_OPEN_MAIN = 0x707;
+constexpr UINT WM_START_BURN_TOOL = 0x709;  // to the keyboard page
+
+constexpr WORD kCommandOpen = 0x6000;
+constexpr WORD kCommandExit = 0x6001;
+constexpr WORD kCommandAbout = 0x6002;
+
+constexpr UINT kTrayIconId = 128;
+constexpr int kMainIconId = 128;
+constexpr int kMainWindowTemplate = 102;
+constexpr int kWizardAboutTemplate = 100;
+
+}  // namespace q730x

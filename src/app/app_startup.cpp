@@ -1,0 +1,39 @@
+#include "app/app_startup.h"
+
+#include <commctrl.h>
+
+#include "app/app_messages.h"
+#include "app/main_window.h"
+#include "device/key_tap_binding.h"
+#include "markup/language_table.h"
+#include "model/program_folder.h"
+#include "pages/message_box.h"
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+int RunApplication() {
+  INITCOMMONCONTROLSEX controls{8, 0xFF};
+  InitCommonControlsEx(&controls);
+  GdiplusSession gdiplus;
+
+  if (!ComputeProgramFolder()) return 0;
+  LoadLanguage(ProgramFolder() + L"language.xml");
+
+  // Another copy runs: it shows its window, as after a double click on its tray icon.
+  if (HWND running = FindWindowW(nullptr, Language.str_title.c_str())) {
+    PostMessageW(running, WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK);
+    return 0;
+  }
+
+  if (!BindKeyTap()) {
+    ShowMessageBox(L"Load KeyTap.dll failed");
+    return 0;
+  }
+
+  CKavexQ460KbConfigDlg mainWindow;
+  mainWindow.RunModal(nullptr);
+  return 0;
+}
+
+}  // namespace q730x

@@ -1,0 +1,196 @@
+#include "app/main_window.h"
+
+#include <wtsapi32.h>
+
+#include "app/app_messages.h"
+#include "app/exit_command.h"
+#include "device/keyboard_commands.h"
+#include "device/usb_presence.h"
+#include "markup/language_table.h"
+#include "model/key_code.h"
+#include "model/profile_store.h"
+#include "pages/message_box.h"
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+namespace {
+constexpr SIZE kMainWindowSize{822, 544};
+}
+
+CKavexQ460KbConfigDlg::CKavexQ460KbConfigDlg() : SkinnedDialog(kMainWindowTemplate, kMainWindowSize) {}
+
+CKavexQ460KbConfigDlg::~CKavexQ460KbConfigDlg() = default;
+
+bool CKavexQ460KbConfigDlg::OnInitDialog() {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainIconId));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, LPARAM(icon_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, LPARAM(icon_));
+
+  const DeviceWait device = WaitForDevice();
+  if (!device.proceed) {
+    ShowMessageBox(Language.str_device_prompt);
+    RunExitCommand(hwnd());
+    return true;
+  }
+  loaderAtStart_ = device.loaderPresent;
+
+  BuildDefaultMatrix();
+  CreateMissingProfiles();
+  SyncProfileFiles();
+  SetWindowTextW(hwnd(), Language.str_title.c_str());
+
+  LoadEmbeddedBitmaps(135, 137, 138);
+  PlaceCentredOnScreen();
+  if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
+    SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
+  CreateButtons();
+
+  // The keyboard page's link to the driver (the page will own it).
+  link_ = std::make_unique<CUSBDriver>();
+  link_->StartLink(hwnd());
+  if (!OpenDriver()) {
+    RunExitCommand(hwnd());
+    return true;
+  }
+  link_->OpenHid();
+
+  notifications_ = RegisterDeviceNotifications(hwnd());
+  tray_.Add(hwnd(), kTrayIconId, WM_TRAY_CALLBACK, icon_, Language.str_title);
+  sessionRegistered_ = WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION) != FALSE;
+
+  // Let less privileged programs ask to hide, open or close the window.
+  using FilterFunction = BOOL(WINAPI*)(UINT, DWORD);
+  if (auto filter = reinterpret_cast<FilterFunction>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")))) {
+    filter(WM_HIDE_MAIN, MSGFLT_ADD);
+    filter(WM_OPEN_MAIN, MSGFLT_ADD);
+    filter(WM_CLOSE, MSGFLT_ADD);
+  }
+  q730x::ReadFirmwareVersion();
+  return true;
+}
+
+bool CKavexQ460KbConfigDlg::CreateButtons() {
+  bool ok = CreateSkinButton(hide_, {789, 2, 819, 32}) && CreateSkinButton(minimise_, {761, 2, 788, 32}) &&
+            CreateSkinButton(keyboard_, {48, 58, 79, 90}) && CreateSkinButton(macros_, {94, 58, 120, 90});
+  keyboard_.SetTooltip(Language.str_keyboard);
+  macros_.SetTooltip(Language.str_macro);
+  return ok;
+}
+
+void CKavexQ460KbConfigDlg::Open() {
+  if (pageFlags_.deviceAbsent) {
+    ShowMessageBox(Language.str_device_prompt);
+    return;
+  }
+  showAllowed_ = true;
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+}
+
+bool CKavexQ460KbConfigDlg::OnCommand(HWND control, int code, int id) {
+  if (control == nullptr) {
+    switch (id) {
+      case kCommandOpen: return Open(), true;
+      case kCommandExit: return RunExitCommand(hwnd()), true;
+      case kCommandAbout: return true;  // the about dialog comes with its own window
+    }
+  }
+  if (control && control == hide_.hwnd()) return ShowWindow(hwnd(), SW_HIDE), true;
+  if (control && control == minimise_.hwnd()) return ShowWindow(hwnd(), SW_MINIMIZE), true;
+  if (control && (control == keyboard_.hwnd() || control == macros_.hwnd())) return true;
+  return SkinnedDialog::OnCommand(control, code, id);
+}
+
+void CKavexQ460KbConfigDlg::OnTrayCallback(LPARAM mouseMessage) {
+  if (mouseMessage == WM_LBUTTONDBLCLK) Open();
+  if (mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu();
+}
+
+void CKavexQ460KbConfigDlg::ShowTrayMenu() {
+  SetForegroundWindow(hwnd());
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  AppendMenuW(menu, MF_STRING, kCommandAbout, Language.str_about.c_str());
+  AppendMenuW(menu, MF_STRING, kCommandOpen, Language.str_configuration.c_str());
+  AppendMenuW(menu, MF_STRING, kCommandExit, Language.str_exit.c_str());
+  POINT at;
+  GetCursorPos(&at);
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  DestroyMenu(menu);
+}
+
+void CKavexQ460KbConfigDlg::Close() {
+  if (MessageBoxOpen) return;
+  PostToWindowTitled(L"KavexQ730XKbConfig", WM_DESTROY);
+  for (const wchar_t* title : {L"KavexQ730XKbMacroManager", L"KavexQ730XKbAdvanceDlg",
+                               L"KavexQ730XKbMacrosetDlg", L"KavexQ730XKbSingleCombDlg", L"Info Box",
+                               L"ProgressDlg."})
+    PostToWindowTitled(title, WM_CLOSE);
+  if (sessionRegistered_) WTSUnRegisterSessionNotification(hwnd());
+  sessionRegistered_ = false;
+  notifications_.reset();
+  link_.reset();  // the stop sequence of the driver link
+  KillTimer(hwnd(), kHidRetryTimer);
+  tray_.Remove();
+  EndDialog(IDCANCEL);
+}
+
+LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_WINDOWPOSCHANGING:
+      // Hidden until the user first opens the window, whatever asks to show it.
+      if (!showAllowed_) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+      break;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_QUERYDRAGICON:
+      return LRESULT(icon_);
+    case WM_HELP:
+      return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == 0x10) {
+        Dialog about(kWizardAboutTemplate);
+        about.RunModal(hwnd());
+        return 0;
+      }
+      break;
+    case WM_DEVICECHANGE:
+      return presence_.OnDeviceChange(wParam, lParam);
+    case WM_TIMER:
+      if (wParam == kHidRetryTimer) return presence_.OnRetryTimer(), 0;
+      break;
+    case WM_TRAY_CALLBACK:
+      if (FirmwareUpdateActive) return 0;
+      OnTrayCallback(lParam);
+      return 1;
+    case WM_APP_EXIT:
+      RunExitCommand(hwnd());
+      return 1;
+    case WM_HIDE_MAIN:
+      ShowWindow(hwnd(), SW_HIDE);
+      return 0;
+    case WM_OPEN_MAIN:
+      Open();
+      return 0;
+  }
+  return SkinnedDialog::HandleMessage(message, wParam, lParam);
+}
+
+PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() { return link_ ? &pageFlags_ : nullptr; }
+
+bool CKavexQ460KbConfigDlg::OpenHid() { return link_ && link_->OpenHid(); }
+
+void CKavexQ460KbConfigDlg::ReadFirmwareVersion() { q730x::ReadFirmwareVersion(); }
+
+void CKavexQ460KbConfigDlg::StartRetryTimer() { SetTimer(hwnd(), kHidRetryTimer, kHidRetryPeriodMs, nullptr); }
+
+void CKavexQ460KbConfigDlg::StopRetryTimer() { KillTimer(hwnd(), kHidRetryTimer); }
+
+void CKavexQ460KbConfigDlg::ShowMessage(const std::wstring& text) { ShowMessageBox(text); }
+
+void CKavexQ460KbConfigDlg::Exit() { RunExitCommand(hwnd()); }
+
+}  // namespace q730x

@@ -1,0 +1,64 @@
+// The main window: a skinned, borderless window that starts hidden behind
+// its tray icon, runs the start-up steps that need a window (the wait for
+// the keyboard, the profile store, the skin, the device notifications, the
+// tray icon), follows the keyboard's presence and closes everything in order.
+//
+// Until the keyboard page exists, the main window holds what that page will
+// own for presence: its driver link and its presence flags.
+#pragma once
+
+#include <memory>
+
+#include "app/tray_icon.h"
+#include "device/device_notifications.h"
+#include "device/driver_link.h"
+#include "device/presence_tracker.h"
+#include "skin/bitmap_button.h"
+#include "skin/gdi_handles.h"
+#include "skin/skinned_dialog.h"
+
+namespace q730x {
+
+class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
+ public:
+  CKavexQ460KbConfigDlg();
+  ~CKavexQ460KbConfigDlg() override;
+
+  bool showAllowed() const { return showAllowed_; }
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnCommand(HWND control, int code, int id) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  bool CreateButtons();
+  void Open();
+  void OnTrayCallback(LPARAM mouseMessage);
+  void ShowTrayMenu();
+  void Close();
+
+  // PresenceActions
+  PresenceFlags* KeyboardPage() override;
+  void Wait(DWORD milliseconds) override { Sleep(milliseconds); }
+  bool OpenHid() override;
+  void ReadFirmwareVersion() override;
+  void StartRetryTimer() override;
+  void StopRetryTimer() override;
+  void ShowMessage(const std::wstring& text) override;
+  void Exit() override;
+
+  bool showAllowed_ = false;
+  bool loaderAtStart_ = false;
+  HICON icon_ = nullptr;  // a shared resource icon: never destroyed
+  CGDIBitmapBtn hide_, minimise_, keyboard_, macros_;
+  TrayIcon tray_;
+  std::unique_ptr<DeviceNotifications> notifications_;
+  bool sessionRegistered_ = false;
+  PresenceTracker presence_{*this};
+  // The keyboard page's part, held here for now.
+  std::unique_ptr<CUSBDriver> link_;
+  PresenceFlags pageFlags_;
+};
+
+}  // namespace q730x

@@ -1,0 +1,29 @@
+// The notification-area icon: added once, removed when the object ends.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace q730x {
+
+class TrayIcon {
+ public:
+  TrayIcon() = default;
+  ~TrayIcon() { Remove(); }
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
+  // The icon with its tip (cut to 127 characters); clicks come to window as
+  // callbackMessage with the mouse message in lParam.
+  bool Add(HWND window, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip);
+  void Remove();
+  bool added() const { return added_; }
+
+ private:
+  NOTIFYICONDATAW data_{};
+  bool added_ = false;
+};
+
+}  // namespace q730x

@@ -1,0 +1,179 @@
+// The utility started as users start it, against a private virtual keyboard:
+// it starts hidden behind its tray icon, a second copy shows the first, an
+// unexpected removal or the exit command ends it, a missing keyboard or a
+// missing key hook library ends it with a message.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "markup/language_table.h"
+#include "virtual_keyboard_instance.h"
+
+namespace q730x {
+namespace {
+
+constexpr UINT kTrayCallback = 0x600;
+constexpr WORD kCommandExit = 0x6001;
+
+class Utility {
+ public:
+  explicit Utility(const std::wstring& exe = test::DistFolder() + L"Q730X.exe") {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &info)) {
+      CloseHandle(info.hThread);
+      process_.reset(info.hProcess);
+    }
+    started_ = GetTickCount64();
+  }
+  ~Utility() {
+    if (process_ && !Ended(0)) TerminateProcess(process_.get(), 1);
+  }
+  bool running() const { return process_.valid(); }
+  bool Ended(DWORD withinMs) const { return WaitForSingleObject(process_.get(), withinMs) == WAIT_OBJECT_0; }
+  ULONGLONG ElapsedMs() const { return GetTickCount64() - started_; }
+
+ private:
+  UniqueHandle process_;
+  ULONGLONG started_;
+};
+
+HWND WaitForWindow(const std::wstring& title, DWORD ms = 20000) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    if (HWND window = FindWindowW(nullptr, title.c_str())) return window;
+    if (GetTickCount64() > end) return nullptr;
+    Sleep(50);
+  }
+}
+
+bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (!done(window)) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+// Presses the OK button of an open message box.
+void PressOk(HWND box) {
+  HWND ok = ChildWindowFromPoint(box, POINT{270, 140});
+  ASSERT_TRUE(ok && ok != box);
+  PostMessageW(ok, BM_CLICK, 0, 0);
+}
+
+class ApplicationTest : public test::VirtualKeyboardSuite {
+ protected:
+  static void SetUpTestSuite() {
+    StartKeyboard("application");
+    LanguageTable texts;
+    ASSERT_TRUE(LoadLanguageTable(test::DistFolder() + L"language.xml", texts));
+    title_ = texts.str_title;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(keyboard().Admin("factory"));
+    ASSERT_EQ(FindWindowW(nullptr, title_.c_str()), nullptr) << "a copy of the utility is still running";
+  }
+  static std::wstring title_;
+};
+std::wstring ApplicationTest::title_;
+
+TEST_F(ApplicationTest, StartsHiddenAndASecondCopyShowsTheFirst) {
+  Utility first;
+  ASSERT_TRUE(first.running());
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  Sleep(500);
+  EXPECT_FALSE(IsWindowVisible(main));
+  // Nothing can show it before the user opens it.
+  SetWindowPos(main, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(main, SW_SHOW);
+  Sleep(300);
+  EXPECT_FALSE(IsWindowVisible(main));
+
+  Utility second;
+  ASSERT_TRUE(second.running());
+  EXPECT_TRUE(second.Ended(15000)) << "the second copy must end at once";
+  EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
+  EXPECT_EQ(FindWindowExW(nullptr, main, nullptr, title_.c_str()), nullptr) << "only one main window";
+
+  // Once opened, it hides and shows normally.
+  PostMessageW(main, 0x706, 0, 0);
+  EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main));
+  PostMessageW(main, 0x707, 0, 0);
+  EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
+
+  PostMessageW(main, WM_COMMAND, kCommandExit, 0);
+  EXPECT_TRUE(first.Ended(15000));
+}
+
+TEST_F(ApplicationTest, UnexpectedRemovalEndsTheProgramWithoutAMessage) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  Sleep(500);  // its device notifications are set up by now
+  ASSERT_TRUE(keyboard().Admin("unplug"));
+  EXPECT_TRUE(utility.Ended(15000));
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
+}
+
+TEST_F(ApplicationTest, TrayCallbackDuringStartIsHarmlessAndCloseEndsIt) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  SendMessageTimeoutW(main, kTrayCallback, 0, WM_MOUSEMOVE, SMTO_NORMAL, 5000, nullptr);
+  EXPECT_FALSE(IsWindowVisible(main));
+  PostMessageW(main, WM_CLOSE, 0, 0);  // any program may ask it to close
+  EXPECT_TRUE(utility.Ended(15000));
+}
+
+TEST_F(ApplicationTest, WithoutTheKeyboardItWaitsTwiceThenTellsAndEnds) {
+  ASSERT_TRUE(keyboard().Admin("unplug"));
+  Utility utility;
+  HWND box = WaitForWindow(L"Info Box");
+  ASSERT_TRUE(box);
+  EXPECT_GE(utility.ElapsedMs(), 1000u) << "two tries, each followed by 500 ms";
+  EXPECT_EQ(FindWindowW(nullptr, title_.c_str()), nullptr);
+  PressOk(box);
+  EXPECT_TRUE(utility.Ended(15000));
+}
+
+TEST_F(ApplicationTest, TheFirmwareLoaderAloneIsEnoughToStart) {
+  ASSERT_TRUE(keyboard().Admin("loader on"));
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  PostMessageW(main, WM_COMMAND, kCommandExit, 0);
+  EXPECT_TRUE(utility.Ended(15000));
+}
+
+TEST_F(ApplicationTest, MissingKeyHookLibraryIsToldAndEndsTheProgram) {
+  // A copy of the program in a folder of its own, with its texts but no KeyTap.dll.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"q730x-no-keytap\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((test::DistFolder() + L"Q730X.exe").c_str(), (folder + L"Q730X.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((test::DistFolder() + L"language.xml").c_str(), (folder + L"language.xml").c_str(), FALSE));
+  DeleteFileW((folder + L"KeyTap.dll").c_str());
+  {
+    Utility utility(folder + L"Q730X.exe");
+    HWND box = WaitForWindow(L"Info Box");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(FindWindowW(nullptr, title_.c_str()), nullptr);
+    PressOk(box);
+    EXPECT_TRUE(utility.Ended(15000));
+  }
+  DeleteFileW((folder + L"Q730X.exe").c_str());
+  DeleteFileW((folder + L"language.xml").c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+}  // namespace q730x
