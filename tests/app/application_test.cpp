@@ -61,9 +61,13 @@ bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000) {
   return true;
 }
 
-// Presses the OK button of an open message box.
+// Presses the OK button of an open message box, once the box has made it.
 void PressOk(HWND box) {
-  HWND ok = ChildWindowFromPoint(box, POINT{270, 140});
+  HWND ok = nullptr;
+  for (int i = 0; i < 100 && (!ok || ok == box); ++i) {
+    Sleep(50);
+    ok = ChildWindowFromPoint(box, POINT{270, 140});
+  }
   ASSERT_TRUE(ok && ok != box);
   PostMessageW(ok, BM_CLICK, 0, 0);
 }
