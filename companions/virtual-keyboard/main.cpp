@@ -6,12 +6,12 @@
 
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/win_handles.h"
 #include "device/virtual_pipe_client.h"
 #include "keyboard_state.h"
+#include "detached_thread.h"
 #include "pipe_server.h"
 #include "virtual_device.h"
 
@@ -81,12 +81,12 @@ int Serve(const std::wstring& pipeName, const std::wstring& statePath, DWORD exi
   // shortly after the command and comes back half a second later.
   hooks.rejoinRequested = [&devicePointer](unsigned generation) {
     VirtualDevice* device = devicePointer;
-    std::thread([device, generation] {
+    StartDetachedThread([device, generation] {
       Sleep(50);
       device->RejoinLeave(generation);
       Sleep(500);
       device->RejoinReturn(generation);
-    }).detach();
+    });
   };
   VirtualDevice device(initial, hooks);
   devicePointer = &device;
@@ -103,10 +103,10 @@ int Serve(const std::wstring& pipeName, const std::wstring& statePath, DWORD exi
     // Tests pass their own process id, so a test that dies takes its keyboard along.
     HANDLE owner = OpenProcess(SYNCHRONIZE, FALSE, exitWith);
     if (!owner) return 1;
-    std::thread([owner] {
+    StartDetachedThread([owner] {
       WaitForSingleObject(owner, INFINITE);
       ExitProcess(0);
-    }).detach();
+    });
   }
   server.Run();
   return 0;

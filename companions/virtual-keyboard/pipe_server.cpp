@@ -1,6 +1,7 @@
 #include "pipe_server.h"
 
-#include <thread>
+#include "detached_thread.h"
+
 
 #include "model/win_handles.h"
 #include "device/virtual_pipe_protocol.h"
@@ -95,7 +96,8 @@ void PipeServer::Run() {
     // client arriving meanwhile waits instead of finding no pipe at all.
     listening_ = CreateInstance(false);
     if (connected) {
-      std::thread(&PipeServer::Serve, this, pipe, nextClient++).detach();
+      const unsigned client = nextClient++;
+      if (!StartDetachedThread([this, pipe, client] { Serve(pipe, client); })) CloseHandle(pipe);
     } else {
       CloseHandle(pipe);
     }

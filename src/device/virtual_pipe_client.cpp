@@ -67,15 +67,21 @@ bool PipeClient::Read(std::vector<std::uint8_t>& message, DWORD timeoutMs) {
     OVERLAPPED io{};
     io.hEvent = event_.get();
     DWORD got = 0;
-    BOOL ok = ReadFile(pipe_.get(), buffer, sizeof buffer, &got, &io);
-    if (!ok && GetLastError() == ERROR_IO_PENDING) {
-      if (WaitForSingleObject(io.hEvent, timeoutMs) != WAIT_OBJECT_0) {
-        CancelIo(pipe_.get());
-        GetOverlappedResult(pipe_.get(), &io, &got, TRUE);
+    // On an overlapped handle the count comes from the overlapped result, also
+    // when the read finished at once (with ERROR_MORE_DATA, say).
+    if (!ReadFile(pipe_.get(), buffer, sizeof buffer, nullptr, &io)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(io.hEvent, timeoutMs) != WAIT_OBJECT_0) {
+          CancelIo(pipe_.get());
+          GetOverlappedResult(pipe_.get(), &io, &got, TRUE);
+          return false;
+        }
+      } else if (error != ERROR_MORE_DATA) {
         return false;
       }
-      ok = GetOverlappedResult(pipe_.get(), &io, &got, FALSE);
     }
+    BOOL ok = GetOverlappedResult(pipe_.get(), &io, &got, FALSE);
     message.insert(message.end(), buffer, buffer + got);
     if (ok) return true;
     if (GetLastError() != ERROR_MORE_DATA || message.size() > kMaxMessageBytes) return false;

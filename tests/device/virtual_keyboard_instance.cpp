@@ -115,13 +115,21 @@ std::string VirtualKeyboardInstance::DumpField(const std::string& name) {
 
 std::vector<LogLine> VirtualKeyboardInstance::Log() {
   std::string text;
-  Admin("log", &text);
   std::vector<LogLine> out;
+  if (!Admin("log", &text)) {
+    ADD_FAILURE() << "the virtual keyboard gave no log: " << text;
+    return out;
+  }
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     LogLine entry;
     entry.text = line;
-    entry.t = std::stod(entry.Field("t"));
+    const std::string t = entry.Field("t");
+    if (t.empty()) {
+      ADD_FAILURE() << "log line without a time: " << line;
+      continue;
+    }
+    entry.t = std::stod(t);
     out.push_back(entry);
   }
   return out;
