@@ -13,7 +13,8 @@ add_test(NAME test_session_stop COMMAND ${_q730x_session} stop)
 set_tests_properties(test_session_start PROPERTIES FIXTURES_SETUP session TIMEOUT 120)
 set_tests_properties(test_session_stop PROPERTIES FIXTURES_CLEANUP session)
 
-add_library(q730x_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+add_library(q730x_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
+            ${PROJECT_SOURCE_DIR}/tests/support/message_window.cpp)
 target_link_libraries(q730x_test_main PUBLIC GTest::gtest)
 
 function(q730x_add_test)

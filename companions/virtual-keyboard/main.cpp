@@ -11,7 +11,7 @@
 #include "model/win_handles.h"
 #include "device/virtual_pipe_client.h"
 #include "keyboard_state.h"
-#include "detached_thread.h"
+#include "device/detached_thread.h"
 #include "pipe_server.h"
 #include "virtual_device.h"
 

@@ -1,6 +1,6 @@
 #include "pipe_server.h"
 
-#include "detached_thread.h"
+#include "device/detached_thread.h"
 
 
 #include "model/win_handles.h"

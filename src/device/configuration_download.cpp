@@ -1,7 +1,6 @@
 #include "device/configuration_download.h"
 
-#include <memory>
-
+#include "device/detached_thread.h"
 #include "device/keyboard_commands.h"
 #include "model/key_code.h"
 #include "model/key_layout_table.h"
@@ -90,23 +89,7 @@ void RunDownload(const DownloadTarget& target, HWND progressWindow) {
 }
 
 bool StartDownloadThread(const DownloadTarget& target, HWND progressWindow) {
-  struct Job {
-    DownloadTarget target;
-    HWND progress;
-  };
-  auto job = std::make_unique<Job>(Job{target, progressWindow});
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* argument) -> DWORD {
-        std::unique_ptr<Job> own(static_cast<Job*>(argument));
-        RunDownload(own->target, own->progress);
-        return 0;
-      },
-      job.get(), 0, nullptr);
-  if (!thread) return false;
-  job.release();  // the thread owns it now
-  CloseHandle(thread);
-  return true;
+  return StartDetachedThread([target, progressWindow] { RunDownload(target, progressWindow); });
 }
 
 }  // namespace q730x

@@ -13,6 +13,7 @@
 #include "model/macro_store.h"
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
+#include "message_window.h"
 #include "virtual_keyboard_instance.h"
 
 namespace q730x {
@@ -21,35 +22,15 @@ namespace {
 // A window that keeps every message the download posts to it, in order.
 class Recorder {
  public:
-  Recorder() {
-    static const ATOM atom = [] {
-      WNDCLASSW c{};
-      c.lpfnWndProc = &Recorder::Proc;
-      c.hInstance = GetModuleHandleW(nullptr);
-      c.lpszClassName = L"Q730XTestDownloadRecorder";
-      return RegisterClassW(&c);
-    }();
-    hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~Recorder() { DestroyWindow(hwnd_); }
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return window_.hwnd(); }
   struct Message {
     UINT id;
     WPARAM wParam;
   };
   std::vector<Message> messages;
 
-  // Pumps until WM_CLOSE arrived or the time is up.
   bool WaitForClose(DWORD ms = 60000) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!Closed() && GetTickCount64() < end) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-      MSG m;
-      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-    }
-    return Closed();
+    return test::MessageWindow::PumpUntil([this] { return Closed(); }, ms);
   }
   bool Closed() const { return !messages.empty() && messages.back().id == WM_CLOSE; }
   std::vector<WPARAM> Progress() const {
@@ -66,16 +47,12 @@ class Recorder {
   }
 
  private:
-  static LRESULT CALLBACK Proc(HWND h, UINT message, WPARAM w, LPARAM l) {
-    auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (self && (message == WM_DOWNLOAD_PROGRESS || message == WM_DOWNLOAD_DONE ||
-                 message == WM_DOWNLOAD_FAILED || message == WM_CLOSE)) {
-      self->messages.push_back({message, w});
-      return 0;
-    }
-    return DefWindowProcW(h, message, w, l);
-  }
-  HWND hwnd_;
+  test::MessageWindow window_{[this](UINT message, WPARAM w, LPARAM, LRESULT&) {
+    const bool kept = message == WM_DOWNLOAD_PROGRESS || message == WM_DOWNLOAD_DONE ||
+                      message == WM_DOWNLOAD_FAILED || message == WM_CLOSE;
+    if (kept) messages.push_back({message, w});
+    return kept;
+  }};
 };
 
 MacroRecord StoredMacro(std::uint32_t id, std::uint32_t mode) {
@@ -193,9 +170,7 @@ TEST_F(DownloadTest, AnAbsentKeyboardWritesNothingButStillClosesTheProgressWindo
 TEST_F(DownloadTest, ASecondDownloadWaitsForTheLock) {
   std::unique_lock held(lock_);
   ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), &lock_, &absent_}, recorder_.hwnd()));
-  Sleep(300);
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  test::MessageWindow::PumpUntil(nullptr, 300);
   EXPECT_TRUE(recorder_.messages.empty());
   held.unlock();
   ASSERT_TRUE(recorder_.WaitForClose());

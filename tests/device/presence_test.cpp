@@ -13,6 +13,7 @@
 #include "device/device_notifications.h"
 #include "device/presence_tracker.h"
 #include "device/usb_presence.h"
+#include "message_window.h"
 #include "virtual_keyboard_instance.h"
 
 namespace q730x {
@@ -202,47 +203,23 @@ TEST_F(PresenceTrackerTest, RetryTimerGivesUpWithAMessageAfterFortyOneFailures) 
 // A window that keeps the device changes it is sent.
 class ChangeWindow {
  public:
-  ChangeWindow() {
-    static const ATOM atom = [] {
-      WNDCLASSW c{};
-      c.lpfnWndProc = &ChangeWindow::Proc;
-      c.hInstance = GetModuleHandleW(nullptr);
-      c.lpszClassName = L"Q730XTestDeviceChanges";
-      return RegisterClassW(&c);
-    }();
-    hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~ChangeWindow() { DestroyWindow(hwnd_); }
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return window_.hwnd(); }
   std::vector<DeviceChange> changes;
   std::vector<std::wstring> names;
 
-  // Pumps until count changes arrived or the time is up.
   bool WaitFor(std::size_t count, DWORD ms = 5000) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (changes.size() < count && GetTickCount64() < end) Pump(20);
-    return changes.size() >= count;
+    return test::MessageWindow::PumpUntil([&] { return changes.size() >= count; }, ms);
   }
-  static void Pump(DWORD ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
+  static void Pump(DWORD ms) { test::MessageWindow::PumpUntil(nullptr, ms); }
 
  private:
-  static LRESULT CALLBACK Proc(HWND h, UINT message, WPARAM w, LPARAM l) {
-    auto* self = reinterpret_cast<ChangeWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (message == WM_DEVICECHANGE && self) {
-      self->changes.push_back(ReadDeviceChange(w, l));
-      const auto* r = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(l);
-      self->names.push_back(r->dbcc_name);
-      return TRUE;
-    }
-    return DefWindowProcW(h, message, w, l);
-  }
-  HWND hwnd_;
+  test::MessageWindow window_{[this](UINT message, WPARAM w, LPARAM l, LRESULT& result) {
+    if (message != WM_DEVICECHANGE) return false;
+    changes.push_back(ReadDeviceChange(w, l));
+    names.push_back(reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(l)->dbcc_name);
+    result = TRUE;
+    return true;
+  }};
 };
 
 class VirtualPresenceTest : public test::VirtualKeyboardSuite {

@@ -1,6 +1,6 @@
-// Runs work on a Win32 thread of its own that nobody joins. The virtual
-// keyboard starts one per client connection; native threads avoid a rare
-// start-up race of the C++ runtime's thread wrapper seen under Wine.
+// Runs work on a Win32 thread of its own that nobody joins (the download
+// worker, the virtual keyboard's client threads). Native threads, because the
+// C++ runtime's thread wrapper showed a rare start-up race under Wine.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <utility>
 
-namespace q730x::vkb {
+namespace q730x {
 
 inline bool StartDetachedThread(std::function<void()> work) {
   auto job = std::make_unique<std::function<void()>>(std::move(work));
@@ -27,4 +27,4 @@ inline bool StartDetachedThread(std::function<void()> work) {
   return true;
 }
 
-}  // namespace q730x::vkb
+}  // namespace q730x
