@@ -29,6 +29,7 @@ const char kUsage[] =
     "  loader on|off              firmware loader mode\n"
     "  hid on|off                 whether the HID interface opens\n"
     "  version <major>.<minor>    set the firmware version\n"
+    "  interval <ms>              set the report interval it answers with (any value)\n"
     "  refuse <n> [after <m>]     refuse the next n driver requests (after m more)\n"
     "  drop-replies <n>           accept the next n queries without a new reply\n"
     "  dump                       print the state\n"

@@ -495,6 +495,12 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     Log("note=\"" + verb + " " + words[1] + "\"");
     Changed();
     reply = "ok";
+  } else if (verb == "interval") {
+    // Any value, also one the keyboard would never report, to see how the utility copes.
+    if (words.size() != 2 || !ParseUnsigned(words[1], a) || a > 255) return fail("usage: interval <ms>");
+    state_.intervalMs = static_cast<std::uint8_t>(a);
+    Changed();
+    reply = "ok";
   } else if (verb == "version") {
     unsigned major = 0, minor = 0;
     char extra = 0;

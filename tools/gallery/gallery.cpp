@@ -14,6 +14,7 @@
 #include "pages/message_box.h"
 #include "pages/notice_box.h"
 #include "pages/progress_box.h"
+#include "pages/report_rate_dialog.h"
 #include "sample_window.h"
 #include "screenshot.h"
 #include "skin/skin_files.h"
@@ -208,11 +209,8 @@ void ShowSettingDialog() {
 }
 
 void ShowSmallDialogs() {
-  SampleWindow rate(161, {327, 170}, {165, 163, 164, {}, {}},
-                    {{{297, 0, 325, 25}}, {{228, 139, 297, 169}, L"OK"},
-                     {{58, 77, 112, 95}, L"", true}, {{132, 77, 184, 95}, L"", true, true},
-                     {{205, 77, 264, 95}, L"", true}},
-                    {{L"Report rate", {8, 4, 152, 27}, RGB(88, 99, 105)}});
+  std::uint32_t rateValue = 500;
+  CUpdaterateDlg rate(rateValue);
   if (!rate.CreateModeless(nullptr)) return (void)++failures;
   ShowWindow(rate.hwnd(), SW_SHOW);
   SetForegroundWindow(rate.hwnd());
