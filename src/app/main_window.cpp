@@ -110,15 +110,20 @@ void CKavexQ460KbConfigDlg::OnTrayCallback(LPARAM mouseMessage) {
 
 void CKavexQ460KbConfigDlg::ShowTrayMenu() {
   SetForegroundWindow(hwnd());
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return;
-  AppendMenuW(menu, MF_STRING, kCommandAbout, Language.str_about.c_str());
-  AppendMenuW(menu, MF_STRING, kCommandOpen, Language.str_configuration.c_str());
-  AppendMenuW(menu, MF_STRING, kCommandExit, Language.str_exit.c_str());
+  CKavexMenu menu;
+  if (!menu.handle()) return;
+  menu.SetColours(RGB(219, 216, 209), RGB(177, 185, 207));
+  const MenuItemRecord about{174, 174, Language.str_about};
+  const MenuItemRecord open{145, 145, Language.str_configuration};
+  const MenuItemRecord exit{147, 147, Language.str_exit};
+  menu.Append(kCommandAbout, about);
+  menu.Append(kCommandOpen, open);
+  menu.Append(kCommandExit, exit);
   POINT at;
   GetCursorPos(&at);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
-  DestroyMenu(menu);
+  trayMenu_ = &menu;
+  TrackPopupMenu(menu.handle(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  trayMenu_ = nullptr;
 }
 
 void CKavexQ460KbConfigDlg::Close() {
@@ -146,6 +151,18 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_MEASUREITEM:
+      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_MENU) {
+        CKavexMenu::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_MENU) {
+        if (trayMenu_) trayMenu_->Draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      break;
     case WM_QUERYDRAGICON:
       return LRESULT(icon_);
     case WM_HELP:

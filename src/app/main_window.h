@@ -15,6 +15,7 @@
 #include "device/presence_tracker.h"
 #include "skin/bitmap_button.h"
 #include "skin/gdi_handles.h"
+#include "skin/kavex_menu.h"
 #include "skin/skinned_dialog.h"
 
 namespace q730x {
@@ -55,6 +56,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   TrayIcon tray_;
   std::unique_ptr<DeviceNotifications> notifications_;
   bool sessionRegistered_ = false;
+  CKavexMenu* trayMenu_ = nullptr;  // while the tray menu is open
   PresenceTracker presence_{*this};
   // The keyboard page's part, held here for now.
   std::unique_ptr<CUSBDriver> link_;

@@ -15,6 +15,7 @@
 #include "pages/notice_box.h"
 #include "pages/progress_box.h"
 #include "pages/report_rate_dialog.h"
+#include "skin/kavex_menu.h"
 #include "sample_window.h"
 #include "screenshot.h"
 #include "skin/skin_files.h"
@@ -283,6 +284,60 @@ void ShowBoxes() {
   Save(progress.hwnd(), L"progress_box_100");
 }
 
+// The tray menu: an owner window passes the menu's drawing requests on, and
+// a timer photographs the open menu and closes it.
+CKavexMenu* openMenu = nullptr;
+
+LRESULT CALLBACK MenuOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_MEASUREITEM) return CKavexMenu::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)), TRUE;
+  if (message == WM_DRAWITEM && openMenu) return openMenu->Draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam)), TRUE;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void CALLBACK PictureAndCloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND menuWindow = FindWindowW(L"#32768", nullptr);
+  if (menuWindow) {
+    RECT r;
+    GetWindowRect(menuWindow, &r);
+    // The pointer on the second item shows the selected look.
+    SetCursorPos(r.left + 40, r.top + 33);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+    Pump(300);
+    Save(menuWindow, L"tray_menu");
+  } else {
+    ++failures;
+  }
+  EndMenu();
+}
+
+void ShowTrayMenu() {
+  WNDCLASSW c{};
+  c.lpfnWndProc = MenuOwnerProc;
+  c.hInstance = GetModuleHandleW(nullptr);
+  c.lpszClassName = L"Q730XGalleryMenuOwner";
+  RegisterClassW(&c);
+  HWND owner = CreateWindowExW(0, c.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 300, 300, 1, 1, nullptr,
+                               nullptr, c.hInstance, nullptr);
+  SetForegroundWindow(owner);
+  CKavexMenu menu;
+  menu.SetColours(RGB(219, 216, 209), RGB(177, 185, 207));
+  const MenuItemRecord about{174, 174, Language.str_about};
+  const MenuItemRecord open{145, 145, Language.str_configuration};
+  const MenuItemRecord exit{147, 147, Language.str_exit};
+  menu.Append(0x6002, about);
+  menu.Append(0x6000, open);
+  menu.Append(0x6001, exit);
+  openMenu = &menu;
+  SetTimer(nullptr, 0, 400, &PictureAndCloseMenu);
+  TrackPopupMenu(menu.handle(), TPM_RIGHTBUTTON, 400, 400, 0, owner, nullptr);
+  openMenu = nullptr;
+  DestroyWindow(owner);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -299,5 +354,6 @@ int wmain(int argc, wchar_t** argv) {
   ShowSettingDialog();
   ShowSmallDialogs();
   ShowBoxes();
+  ShowTrayMenu();
   return failures == 0 ? 0 : 1;
 }
