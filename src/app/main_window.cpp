@@ -55,6 +55,14 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   }
   link_->OpenHid();
 
+  // The firmware update's progress box, hidden until the burn tool reports.
+  firmwareProgress_ = std::make_unique<CProgressDlg>();
+  const RECT textArea{35, 20, 280, 50};
+  firmwareProgress_->SetProgressText(Language.str_updating, &textArea);
+  firmwareProgress_->SetBarExtent({59, 67, 298, 76});
+  firmwareProgress_->SetRange(0, 100);
+  firmwareProgress_->CreateModeless(hwnd());
+
   notifications_ = RegisterDeviceNotifications(hwnd());
   tray_.Add(hwnd(), kTrayIconId, WM_TRAY_CALLBACK, icon_, Language.str_title);
   sessionRegistered_ = WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION) != FALSE;
@@ -137,6 +145,7 @@ void CKavexQ460KbConfigDlg::Close() {
   sessionRegistered_ = false;
   notifications_.reset();
   link_.reset();  // the stop sequence of the driver link
+  firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
   tray_.Remove();
   EndDialog(IDCANCEL);
@@ -192,8 +201,30 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_OPEN_MAIN:
       Open();
       return 0;
+    case WM_FIRMWARE_PROGRESS:
+      if (!firmwareProgress_) return 1;
+      if (wParam == 1) {
+        ShowWindow(firmwareProgress_->hwnd(), SW_SHOW);
+        ShowWindow(hwnd(), SW_HIDE);
+      }
+      firmwareProgress_->SetProgressPosition(int(lParam));
+      return 1;
+    case WM_FIRMWARE_DONE:
+      FirmwareUpdateEnded(Language.str_updateover1);
+      if (OpenHid()) ReadFirmwareVersion();
+      return 1;
+    case WM_FIRMWARE_FAILED:
+      FirmwareUpdateEnded(Language.str_updateover2);
+      RunExitCommand(hwnd());
+      return 1;
   }
   return SkinnedDialog::HandleMessage(message, wParam, lParam);
+}
+
+void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(const std::wstring& message) {
+  FirmwareUpdateActive = false;
+  if (firmwareProgress_) ShowWindow(firmwareProgress_->hwnd(), SW_HIDE);
+  ShowMessageBox(message);
 }
 
 PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() { return link_ ? &pageFlags_ : nullptr; }

@@ -13,6 +13,7 @@
 #include "device/device_notifications.h"
 #include "device/driver_link.h"
 #include "device/presence_tracker.h"
+#include "pages/progress_box.h"
 #include "skin/bitmap_button.h"
 #include "skin/gdi_handles.h"
 #include "skin/kavex_menu.h"
@@ -38,6 +39,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();
   void Close();
+  void FirmwareUpdateEnded(const std::wstring& message);
 
   // PresenceActions
   PresenceFlags* KeyboardPage() override;
@@ -57,6 +59,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   std::unique_ptr<DeviceNotifications> notifications_;
   bool sessionRegistered_ = false;
   CKavexMenu* trayMenu_ = nullptr;  // while the tray menu is open
+  std::unique_ptr<CProgressDlg> firmwareProgress_;
   PresenceTracker presence_{*this};
   // The keyboard page's part, held here for now.
   std::unique_ptr<CUSBDriver> link_;

@@ -157,6 +157,38 @@ TEST_F(ApplicationTest, TheFirmwareLoaderAloneIsEnoughToStart) {
   EXPECT_TRUE(utility.Ended(15000));
 }
 
+TEST_F(ApplicationTest, FirmwareUpdateShowsItsProgressAndItsEnd) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  PostMessageW(main, 0x707, 0, 0);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
+  PostMessageW(main, 0x70A, 1, 40);
+  HWND progress = WaitForWindow(L"ProgressDlg.");
+  ASSERT_TRUE(progress);
+  EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, progress));
+  EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main));
+
+  // Finished: the box goes, a message tells, and the utility goes on.
+  PostMessageW(main, 0x70B, 0, 0);
+  HWND box = WaitForWindow(L"Info Box");
+  ASSERT_TRUE(box);
+  EXPECT_FALSE(IsWindowVisible(progress));
+  PressOk(box);
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (FindWindowW(nullptr, L"Info Box") && GetTickCount64() < end) Sleep(50);
+  ASSERT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
+  EXPECT_FALSE(utility.Ended(300));
+
+  // Failed: a message tells, then the utility ends.
+  PostMessageW(main, 0x70A, 1, 10);
+  PostMessageW(main, 0x70C, 0, 0);
+  box = WaitForWindow(L"Info Box");
+  ASSERT_TRUE(box);
+  PressOk(box);
+  EXPECT_TRUE(utility.Ended(15000));
+}
+
 TEST_F(ApplicationTest, MissingKeyHookLibraryIsToldAndEndsTheProgram) {
   // A copy of the program in a folder of its own, with its texts but no KeyTap.dll.
   wchar_t temp[MAX_PATH];
