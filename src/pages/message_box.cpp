@@ -8,10 +8,13 @@ namespace q730x {
 bool MessageBoxOpen = false;
 
 namespace {
-// Clears the flag however the box ends.
+// Sets the flag for as long as the box is open, however it ends. A box
+// opened while another is open gives the flag back as it found it, so the
+// outer box still counts as open.
 struct OpenFlag {
-  OpenFlag() { MessageBoxOpen = true; }
-  ~OpenFlag() { MessageBoxOpen = false; }
+  OpenFlag() : before(MessageBoxOpen) { MessageBoxOpen = true; }
+  ~OpenFlag() { MessageBoxOpen = before; }
+  bool before;
 };
 }  // namespace
 

@@ -73,6 +73,25 @@ TEST_F(BoxesTest, MessageBoxAnswersOkOrCancelAndFlagsItselfOpen) {
   EXPECT_FALSE(MessageBoxOpen);
 }
 
+// A box opened from inside another: the flag stays set until the outer one closes.
+bool flagAfterInnerBox = false;
+void CALLBACK OpenInnerBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  visit = BoxVisit{};
+  SetTimer(nullptr, 0, 150, &VisitMessageBox);  // presses OK of the inner box
+  ShowMessageBox(L"Inner");
+  flagAfterInnerBox = MessageBoxOpen;
+  PostMessageW(FindWindowW(nullptr, L"Info Box"), WM_CLOSE, 0, 0);
+}
+
+TEST_F(BoxesTest, ANestedBoxLeavesTheOuterBoxCountedAsOpen) {
+  flagAfterInnerBox = false;
+  SetTimer(nullptr, 0, 300, &OpenInnerBox);
+  EXPECT_EQ(ShowMessageBox(L"Outer"), IDCANCEL);
+  EXPECT_TRUE(flagAfterInnerBox);
+  EXPECT_FALSE(MessageBoxOpen);
+}
+
 TEST_F(BoxesTest, MessageBoxIsCentredAtTheSizeOfItsPicture) {
   ShowAndVisit(BoxVisit::Action::PressOk);
   EXPECT_EQ(visit.rect.right - visit.rect.left, 330);
