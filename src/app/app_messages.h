@@ -11,7 +11,6 @@ constexpr UINT WM_TRAY_CALLBACK = 0x600;  // lParam: the mouse message
 constexpr UINT WM_APP_EXIT = 0x700;
 constexpr UINT WM_HIDE_MAIN = 0x706;
 constexpr UINT WM_OPEN_MAIN = 0x707;
-constexpr UINT WM_START_BURN_TOOL = 0x709;  // to the keyboard page
 // From the firmware burn tool (and the keyboard page for the first one).
 constexpr UINT WM_FIRMWARE_PROGRESS = 0x70A;  // wParam 1: show the box; lParam: position
 constexpr UINT WM_FIRMWARE_DONE = 0x70B;

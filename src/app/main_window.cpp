@@ -33,7 +33,8 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
     RunExitCommand(hwnd());
     return true;
   }
-  loaderAtStart_ = device.loaderPresent;
+  // A keyboard in its firmware loader is handed to the burn tool by the
+  // keyboard page (device.loaderPresent), which does not exist yet.
 
   BuildDefaultMatrix();
   CreateMissingProfiles();
@@ -79,12 +80,13 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   return true;
 }
 
-bool CKavexQ460KbConfigDlg::CreateButtons() {
-  bool ok = CreateSkinButton(hide_, {789, 2, 819, 32}) && CreateSkinButton(minimise_, {761, 2, 788, 32}) &&
-            CreateSkinButton(keyboard_, {48, 58, 79, 90}) && CreateSkinButton(macros_, {94, 58, 120, 90});
+void CKavexQ460KbConfigDlg::CreateButtons() {
+  CreateSkinButton(hide_, {789, 2, 819, 32});
+  CreateSkinButton(minimise_, {761, 2, 788, 32});
+  CreateSkinButton(keyboard_, {48, 58, 79, 90});
+  CreateSkinButton(macros_, {94, 58, 120, 90});
   keyboard_.SetTooltip(Language.str_keyboard);
   macros_.SetTooltip(Language.str_macro);
-  return ok;
 }
 
 void CKavexQ460KbConfigDlg::Open() {

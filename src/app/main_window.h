@@ -34,7 +34,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  bool CreateButtons();
+  void CreateButtons();
   void Open();
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();
@@ -52,7 +52,6 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void Exit() override;
 
   bool showAllowed_ = false;
-  bool loaderAtStart_ = false;
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
   CGDIBitmapBtn hide_, minimise_, keyboard_, macros_;
   TrayIcon tray_;

@@ -26,9 +26,7 @@ void DownloadMacroKey(int position) {
     key = DefaultMatrix[position];  // the macro is gone
     return;
   }
-  const MacroSlotWriter write = [](unsigned slot, const std::uint8_t* image) {
-    return WriteMacroSlot(slot, image);
-  };
+  const MacroSlotWriter write = WriteMacroSlot;
   unsigned slot = 0xFF;
   for (const MacroSlotEntry& entry : MacroSlotTable) {
     if (entry.id == record->id()) {

@@ -175,9 +175,7 @@ TEST_F(ApplicationTest, FirmwareUpdateShowsItsProgressAndItsEnd) {
   ASSERT_TRUE(box);
   EXPECT_FALSE(IsWindowVisible(progress));
   PressOk(box);
-  const ULONGLONG end = GetTickCount64() + 10000;
-  while (FindWindowW(nullptr, L"Info Box") && GetTickCount64() < end) Sleep(50);
-  ASSERT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
+  ASSERT_TRUE(WaitUntil([](HWND) { return FindWindowW(nullptr, L"Info Box") == nullptr; }, nullptr));
   EXPECT_FALSE(utility.Ended(300));
 
   // Failed: a message tells, then the utility ends.

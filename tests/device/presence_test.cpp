@@ -286,6 +286,9 @@ TEST_F(VirtualPresenceTest, NotificationsReachTheWindowInOrderUntilTheRegistrati
 }
 
 TEST(SystemPresence, RealBusHasNoKeyboardHereAndRegistersCleanly) {
+  // The real side, whatever this process was pointed at; put back at the end.
+  wchar_t before[32] = L"";
+  const bool hadValue = GetEnvironmentVariableW(L"Q730X_DEVICE", before, 32) > 0;
   SetEnvironmentVariableW(L"Q730X_DEVICE", nullptr);
   EXPECT_FALSE(UsbDevicePresent(kKeyboardHardwareId));
   // A top-level window, as the main window is.
@@ -295,6 +298,7 @@ TEST(SystemPresence, RealBusHasNoKeyboardHereAndRegistersCleanly) {
   EXPECT_NE(registration, nullptr);
   registration.reset();
   DestroyWindow(top);
+  if (hadValue) SetEnvironmentVariableW(L"Q730X_DEVICE", before);
 }
 
 }  // namespace

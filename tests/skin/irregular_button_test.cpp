@@ -107,9 +107,11 @@ TEST_F(IrregularButtonTest, HoverStaysWhileTheButtonIsHeldAndIsUpdatedOnRelease)
             test::BitmapPixel(host_.HoverBitmap(), {200, 366}));
   test::LeftButton(true);
   MovePointerTo(host_.hwnd(), {400, 200});
+  EXPECT_TRUE(host_.tab.pressed());
   EXPECT_TRUE(host_.tab.hover());
   test::LeftButton(false);
   Pump(100);
+  EXPECT_FALSE(host_.tab.pressed());
   EXPECT_FALSE(host_.tab.hover());
   EXPECT_EQ(WindowPixel(host_.tab.hwnd(), InTab({200, 366})),
             test::BitmapPixel(host_.NormalBitmap(), {200, 366}));
