@@ -22,9 +22,11 @@ bool Dialog::CreateModeless(HWND parent) {
 }
 
 bool Dialog::PumpOneMessage() {
-  MSG message;
-  if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
-    PostQuitMessage(int(message.wParam));
+  MSG message{};
+  const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+  if (got == -1) return false;  // the message was never filled in
+  if (got == 0) {
+    PostQuitMessage(int(message.wParam));  // the loops outside see it too
     return false;
   }
   if (Window::PreTranslateChain(message)) return true;
@@ -62,15 +64,27 @@ void Dialog::EndDialog(INT_PTR result) {
   if (!modal_ && hwnd()) ShowWindow(hwnd(), SW_HIDE);
 }
 
+bool Dialog::PreTranslateMessage(MSG& message) {
+  if (keys_ != DialogKeys::Swallowed) return false;
+  if (message.message != WM_KEYDOWN && message.message != WM_KEYUP) return false;
+  return message.wParam == VK_RETURN || message.wParam == VK_ESCAPE || message.wParam == VK_SPACE;
+}
+
 bool Dialog::OnCommand(HWND, int, int id) {
-  // Enter and Escape (and a close request) arrive as IDOK and IDCANCEL; the
-  // utility's own buttons all have id 0.
+  // Enter and Escape arrive as IDOK and IDCANCEL; the utility's own buttons
+  // all have id 0.
+  if (id != IDOK && id != IDCANCEL) return false;
+  if (keys_ == DialogKeys::NeverEnd) return true;
   if (id == IDOK) return OnOK(), true;
-  if (id == IDCANCEL) return OnCancel(), true;
-  return false;
+  return OnCancel(), true;
 }
 
 LRESULT Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    if (keys_ == DialogKeys::NeverEnd) EndDialog(IDCANCEL);
+    else OnCancel();
+    return 0;
+  }
   if (message == WM_COMMAND &&
       OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam), LOWORD(wParam)))
     return 0;

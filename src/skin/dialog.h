@@ -7,9 +7,22 @@
 
 namespace q730x {
 
+// What Enter, Escape and Space do in a dialog: each window says so itself.
+enum class DialogKeys {
+  // The platform's dialog keys: Enter is OnOK, Escape (and a close request) OnCancel.
+  Ordinary,
+  // Enter and Escape never end the window; a close request ends it as cancelled.
+  NeverEnd,
+  // Presses and releases of Enter, Escape and Space aimed at the window or
+  // anything inside it are taken out before they are dispatched.
+  Swallowed,
+};
+
 class Dialog : public Window {
  public:
-  explicit Dialog(int templateId) : templateId_(templateId) {}
+  explicit Dialog(int templateId, DialogKeys keys = DialogKeys::Ordinary)
+      : templateId_(templateId), keys_(keys) {}
+  DialogKeys keys() const { return keys_; }
 
   // Creates the window from its template; false when that fails.
   bool CreateModeless(HWND parent);
@@ -20,8 +33,11 @@ class Dialog : public Window {
   void EndDialog(INT_PTR result);
   bool IsModal() const { return modal_; }
 
-  // The message loop of modal dialogs, for one more message; false on WM_QUIT.
+  // The message loop of modal dialogs, for one more message; false on
+  // WM_QUIT or when the queue cannot be read.
   static bool PumpOneMessage();
+
+  bool PreTranslateMessage(MSG& message) override;
 
  protected:
   // After the window exists and before it shows; the answer of WM_INITDIALOG.
@@ -37,6 +53,7 @@ class Dialog : public Window {
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   int templateId_;
+  DialogKeys keys_;
   bool modal_ = false;
   bool ended_ = false;
   INT_PTR result_ = 0;

@@ -1,14 +1,32 @@
 #include "skin/window.h"
 
+#include <commctrl.h>
+
 namespace q730x {
 
 namespace {
 // The property under which a window keeps its object. The user-data slot is
 // left to the controls themselves.
 constexpr wchar_t kObjectProperty[] = L"Q730X.Window";
+// Our one subclass on a window; other procedures stack with their own ids.
+constexpr UINT_PTR kSubclassId = 0x51730;
+
+bool IsColourRequest(UINT message) {
+  return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
 }  // namespace
 
-Window::~Window() { Destroy(); }
+Window::~Window() {
+  if (hwnd_) OutputDebugStringW(L"Q730X: a window outlived its object's most-derived part\n");
+  Destroy();
+}
+
+void WindowDeleter::operator()(Window* window) const {
+  if (!window) return;
+  window->Destroy();
+  delete window;
+}
 
 Window* Window::FromHandle(HWND window) {
   return window ? static_cast<Window*>(GetPropW(window, kObjectProperty)) : nullptr;
@@ -26,15 +44,17 @@ void Window::Invalidate(bool erase) const {
 bool Window::Attach(HWND window) {
   if (!window || hwnd_ || FromHandle(window)) return false;
   if (!SetPropW(window, kObjectProperty, this)) return false;
+  if (!SetWindowSubclass(window, &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    RemovePropW(window, kObjectProperty);
+    return false;
+  }
   hwnd_ = window;
-  previous_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
   return true;
 }
 
 void Window::Detach() {
   if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+  RemoveWindowSubclass(hwnd_, &SubclassProc, kSubclassId);
   RemovePropW(hwnd_, kObjectProperty);
   hwnd_ = nullptr;
 }
@@ -54,35 +74,49 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  return CallWindowProcW(previous_, hwnd_, message, wParam, lParam);
+  return DefSubclassProc(hwnd_, message, wParam, lParam);
 }
 
-bool Window::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool Window::ReflectToChild(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                            LRESULT& result) {
   if (message == WM_DRAWITEM) {
     auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
     Window* child = item->CtlType == ODT_MENU ? nullptr : FromHandle(item->hwndItem);
     if (child && child->OnDrawItem(*item)) return (result = TRUE), true;
-  } else if (message == WM_MEASUREITEM) {
-    auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-    Window* child =
-        item->CtlType == ODT_MENU ? nullptr : FromHandle(GetDlgItem(hwnd_, int(wParam)));
-    if (child && child->OnMeasureItem(*item)) return (result = TRUE), true;
+    return false;
   }
-  return false;
+  if (message == WM_MEASUREITEM) {
+    auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) return false;
+    for (HWND child = GetWindow(parent, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      if (GetDlgCtrlID(child) != int(wParam)) continue;
+      if (Window* w = FromHandle(child); w && w->OnMeasureItem(*item)) return (result = TRUE), true;
+    }
+    return false;
+  }
+  const bool fromControl = (message == WM_COMMAND || message == WM_VSCROLL ||
+                            message == WM_HSCROLL || IsColourRequest(message)) &&
+                           lParam != 0;
+  if (!fromControl) return false;
+  HWND control = reinterpret_cast<HWND>(lParam);
+  if (control == parent || GetParent(control) != parent) return false;
+  Window* child = FromHandle(control);
+  return child && child->OnReflected(message, wParam, lParam, result);
 }
 
-LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window* self = FromHandle(window);
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<Window*>(data);
   if (message == WM_NCDESTROY) {
-    WNDPROC previous = self->previous_;
+    // The rest of the chain sees the message first; then the object lets go.
+    LRESULT result = DefSubclassProc(window, message, wParam, lParam);
     self->Detach();
-    LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
     self->OnDetached();
     return result;
   }
   LRESULT result = 0;
-  if (self->ReflectToChild(message, wParam, lParam, result)) return result;
+  if (ReflectToChild(window, message, wParam, lParam, result)) return result;
   return self->HandleMessage(message, wParam, lParam);
 }
 
