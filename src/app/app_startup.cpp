@@ -32,7 +32,7 @@ int RunApplication() {
   }
 
   CKavexQ460KbConfigDlg mainWindow;
-  mainWindow.RunModal(nullptr);
+  mainWindow.RunAsMainWindow();
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "skin/dialog.h"
 
+#include "skin/modal_scope.h"
+
 namespace q730x {
 
 namespace {
@@ -38,6 +40,13 @@ bool Dialog::PumpOneMessage() {
 }
 
 INT_PTR Dialog::RunModal(HWND parent) {
+  ModalScope scope;
+  return RunLoop(parent);
+}
+
+INT_PTR Dialog::RunAsMainWindow() { return RunLoop(nullptr); }
+
+INT_PTR Dialog::RunLoop(HWND parent) {
   // The owner of a popup is the top-level window of the parent.
   HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
   modal_ = true;

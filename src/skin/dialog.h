@@ -29,6 +29,9 @@ class Dialog : public Window {
   // Creates, shows and runs the dialog until it ends; answers the EndDialog
   // value, or -1 when the window could not be made.
   INT_PTR RunModal(HWND parent);
+  // The same for the application's main window: its loop is the program's
+  // own, not one nested inside a handler, so it opens no ModalScope.
+  INT_PTR RunAsMainWindow();
   // A modal dialog leaves its loop and is destroyed; a modeless one is hidden.
   void EndDialog(INT_PTR result);
   bool IsModal() const { return modal_; }
@@ -50,6 +53,7 @@ class Dialog : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  INT_PTR RunLoop(HWND parent);
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   int templateId_;
