@@ -23,6 +23,9 @@ constexpr WORD kCommandAbout = 0x6002;
 constexpr UINT kTrayIconId = 128;
 constexpr int kMainIconId = 128;
 constexpr int kMainWindowTemplate = 102;
+// The main window's own dialog class (named in its template), by which a
+// second copy of the program finds the first whatever its title.
+constexpr wchar_t kMainWindowClass[] = L"Q730XMainWindow";
 constexpr int kWizardAboutTemplate = 100;
 
 }  // namespace q730x

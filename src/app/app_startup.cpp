@@ -20,8 +20,13 @@ int RunApplication() {
   if (!ComputeProgramFolder()) return 0;
   LoadLanguage(ProgramFolder() + L"language.xml");
 
-  // Another copy runs: it shows its window, as after a double click on its tray icon.
-  if (HWND running = FindWindowW(nullptr, Language.str_title.c_str())) {
+  // Another copy runs: it shows its window, as after a double click on its
+  // tray icon. It is found by our own window class, and by its title only
+  // when there is one: without a language file the title is empty, and an
+  // empty title would name any untitled window of any program.
+  HWND running = FindWindowW(kMainWindowClass, nullptr);
+  if (!running && !Language.str_title.empty()) running = FindWindowW(nullptr, Language.str_title.c_str());
+  if (running) {
     PostMessageW(running, WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK);
     return 0;
   }

@@ -10,6 +10,7 @@
 #include "model/key_code.h"
 #include "model/profile_store.h"
 #include "pages/message_box.h"
+#include "skin/modal_scope.h"
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -18,7 +19,11 @@ namespace {
 constexpr SIZE kMainWindowSize{822, 544};
 }
 
-CKavexQ460KbConfigDlg::CKavexQ460KbConfigDlg() : SkinnedDialog(kMainWindowTemplate, kMainWindowSize, DialogKeys::NeverEnd) {}
+// The main window ends only through its close sequence: Enter and Escape do nothing.
+CKavexQ460KbConfigDlg::CKavexQ460KbConfigDlg()
+    : SkinnedDialog(kMainWindowTemplate, kMainWindowSize, DialogKeys::NeverEnd) {
+  RegisterDialogClass(kMainWindowClass);
+}
 
 CKavexQ460KbConfigDlg::~CKavexQ460KbConfigDlg() = default;
 
@@ -57,7 +62,7 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   link_->OpenHid();
 
   // The firmware update's progress box, hidden until the burn tool reports.
-  firmwareProgress_ = std::make_unique<CProgressDlg>();
+  firmwareProgress_ = MakeWindow<CProgressDlg>();
   const RECT textArea{35, 20, 280, 50};
   firmwareProgress_->SetProgressText(Language.str_updating, &textArea);
   firmwareProgress_->SetBarExtent({59, 67, 298, 76});
@@ -138,8 +143,17 @@ void CKavexQ460KbConfigDlg::ShowTrayMenu() {
 
 void CKavexQ460KbConfigDlg::Close() {
   if (MessageBoxOpen) return;
+  if (ModalScope::Active()) {
+    // A modal loop (a key setting dialog, a file dialog, the about box) runs
+    // inside one of our handlers, which is still on the stack: tearing the
+    // pages down now would free them under it. End our own dialogs and come
+    // back once the last loop has returned.
+    Dialog::CancelRunningModals();
+    ModalScope::DeferUntilIdle(hwnd(), WM_CLOSE);
+    return;
+  }
   PostToWindowTitled(L"KavexQ730XKbConfig", WM_DESTROY);
-  for (const wchar_t* title : {L"KavexQ730XKbMacroManager", L"KavexQ730XKbAdvanceDlg",
+  for (const wchar_t* title : {L"KavexQ730XSetting", L"KavexQ730XKbMacroManager", L"KavexQ730XKbAdvanceDlg",
                                L"KavexQ730XKbMacrosetDlg", L"KavexQ730XKbSingleCombDlg", L"Info Box",
                                L"ProgressDlg."})
     PostToWindowTitled(title, WM_CLOSE);

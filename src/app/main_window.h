@@ -58,7 +58,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   std::unique_ptr<DeviceNotifications> notifications_;
   bool sessionRegistered_ = false;
   CKavexMenu* trayMenu_ = nullptr;  // while the tray menu is open
-  std::unique_ptr<CProgressDlg> firmwareProgress_;
+  WindowPtr<CProgressDlg> firmwareProgress_;
   PresenceTracker presence_{*this};
   // The keyboard page's part, held here for now.
   std::unique_ptr<CUSBDriver> link_;

@@ -24,6 +24,21 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lP
   return self->OnInitDialog() ? TRUE : FALSE;
 }
 
+bool Dialog::RegisterDialogClass(const wchar_t* name) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(ModuleInstance(), name, &existing)) return true;
+  WNDCLASSEXW dialogClass{};
+  dialogClass.cbSize = sizeof dialogClass;
+  dialogClass.style = CS_DBLCLKS;
+  dialogClass.lpfnWndProc = DefDlgProcW;
+  dialogClass.cbWndExtra = DLGWINDOWEXTRA;
+  dialogClass.hInstance = ModuleInstance();
+  dialogClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  dialogClass.lpszClassName = name;
+  return RegisterClassExW(&dialogClass) != 0;
+}
+
 bool Dialog::CreateModeless(HWND parent) {
   if (hwnd()) return false;
   ended_ = false;

@@ -39,6 +39,11 @@ class Dialog : public Window {
   // loop then returns to the handler that started it.
   static void CancelRunningModals();
 
+  // Registers a dialog window class of this name (the platform's dialog
+  // procedure under a name of our own), for templates that name it. True
+  // when it is registered, also when it already was.
+  static bool RegisterDialogClass(const wchar_t* name);
+
   // The message loop of modal dialogs, for one more message; false on
   // WM_QUIT or when the queue cannot be read.
   static bool PumpOneMessage();

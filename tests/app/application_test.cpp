@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "markup/language_table.h"
@@ -206,6 +207,95 @@ TEST_F(ApplicationTest, MissingKeyHookLibraryIsToldAndEndsTheProgram) {
   }
   DeleteFileW((folder + L"Q730X.exe").c_str());
   DeleteFileW((folder + L"language.xml").c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+  for (WORD key : keys) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+  }
+}
+
+TEST_F(ApplicationTest, EnterAndEscapeOnTheOpenWindowLeaveItRunning) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  PostMessageW(main, 0x707, 0, 0);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
+  SetForegroundWindow(main);
+  Sleep(200);
+  PressKeys({VK_RETURN, VK_ESCAPE, VK_RETURN});
+  EXPECT_FALSE(utility.Ended(1000)) << "only the close sequence ends the program";
+  EXPECT_TRUE(IsWindowVisible(main));
+  PostMessageW(main, WM_COMMAND, kCommandExit, 0);
+  EXPECT_TRUE(utility.Ended(15000));
+}
+
+TEST_F(ApplicationTest, ACloseDuringAModalLoopInsideAHandlerWaitsForItAndEnds) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  PostMessageW(main, 0x707, 0, 0);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
+  // The hidden system command runs the plain about box modally inside the
+  // main window's handler; a close request from another program comes meanwhile.
+  PostMessageW(main, WM_SYSCOMMAND, 0x10, 0);
+  HWND about = WaitForWindow(L"About Q730X");
+  ASSERT_TRUE(about);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(utility.Ended(15000)) << "the inner dialog is ended first, then the program closes";
+  EXPECT_FALSE(IsWindow(about));
+}
+
+// Counts the tray messages a window of ours, without a title, receives.
+int foreignTrayMessages = 0;
+LRESULT CALLBACK CountTrayMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallback) ++foreignTrayMessages;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ApplicationTest, WithoutTextsASecondCopyFindsTheFirstByItsClassOnly) {
+  // Copies of the program without a language file: their title is empty.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"q730x-no-texts\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  for (const wchar_t* file : {L"Q730X.exe", L"KeyTap.dll", L"HidBridge.dll"})
+    ASSERT_TRUE(CopyFileW((test::DistFolder() + file).c_str(), (folder + file).c_str(), FALSE));
+  DeleteFileW((folder + L"language.xml").c_str());
+
+  // Another program's window without a title, on top of every other.
+  WNDCLASSW foreignClass{};
+  foreignClass.lpfnWndProc = &CountTrayMessages;
+  foreignClass.hInstance = GetModuleHandleW(nullptr);
+  foreignClass.lpszClassName = L"ForeignUntitled";
+  RegisterClassW(&foreignClass);
+  {
+    Utility first(folder + L"Q730X.exe");
+    HWND main = nullptr;
+    for (int i = 0; i < 400 && !main; ++i, Sleep(50)) main = FindWindowW(L"Q730XMainWindow", nullptr);
+    ASSERT_TRUE(main);
+    HWND foreign = CreateWindowExW(WS_EX_TOPMOST, L"ForeignUntitled", L"", WS_POPUP, 0, 0, 10, 10,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(foreign);
+    foreignTrayMessages = 0;
+    Utility second(folder + L"Q730X.exe");
+    EXPECT_TRUE(second.Ended(15000));
+    EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main))
+        << "the first copy shows its window";
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    EXPECT_EQ(foreignTrayMessages, 0) << "nothing is posted to another program's window";
+    DestroyWindow(foreign);
+    PostMessageW(main, WM_COMMAND, kCommandExit, 0);
+    EXPECT_TRUE(first.Ended(15000));
+  }
+  for (const wchar_t* file : {L"Q730X.exe", L"KeyTap.dll", L"HidBridge.dll"})
+    DeleteFileW((folder + file).c_str());
   RemoveDirectoryW(folder.c_str());
 }
 

@@ -24,6 +24,10 @@ using namespace q730x;
 
 namespace {
 
+// Any popup template without controls; the utility's own main window
+// template is kept for the utility, which is found by its class.
+constexpr int kPlainPopupTemplate = 130;
+
 std::wstring outputFolder;
 int failures = 0;
 
@@ -72,7 +76,7 @@ RECT KeyRect(size_t entry) {
 }
 
 void ShowMainWindowWithKeyboard() {
-  SampleWindow main(102, {822, 544}, {135, 137, 138, {}, {}},
+  SampleWindow main(kPlainPopupTemplate, {822, 544}, {135, 137, 138, {}, {}},
                     {{{789, 2, 819, 32}},
                      {{761, 2, 788, 32}},
                      {{48, 58, 79, 90}, L"", false, false, {}, Language.str_keyboard},
@@ -122,7 +126,7 @@ void ShowMainWindowWithKeyboard() {
 }
 
 void ShowMacroManager() {
-  SampleWindow main(102, {822, 544}, {135, 137, 138, {}, {}},
+  SampleWindow main(kPlainPopupTemplate, {822, 544}, {135, 137, 138, {}, {}},
                     {{{789, 2, 819, 32}},
                      {{761, 2, 788, 32}},
                      {{48, 58, 79, 90}, L"", false, false, {}, Language.str_keyboard},
