@@ -187,7 +187,8 @@ void CSkinScrollWnd::PlaceBars(NCCALCSIZE_PARAMS& sizes) {
   // The control's own bars shrink to a strip one cell wide, which LIMIT cuts off.
   RECT& client = sizes.rgrc[0];
   const int widen = GetSystemMetrics(SM_CXVSCROLL) - cell_;
-  if (hasVertical) (left ? client.left -= widen : client.right += widen);
+  if (hasVertical && left) client.left -= widen;
+  if (hasVertical && !left) client.right += widen;
   if (hasHorizontal) client.bottom += widen;
 
   // The skinned bars go where those strips are, in the frame's coordinates.
@@ -238,10 +239,22 @@ void CSkinScrollWnd::SyncBar(CSkinScrollBar& bar) {
 
 void CSkinScrollWnd::ForwardScroll(UINT message, WPARAM wParam, HWND bar) {
   if (!control_) return;
+  CSkinScrollBar& skinned = bar == vertical_.hwnd() ? vertical_ : horizontal_;
   inScroll_ = true;
   SendMessageW(control_, message, wParam, 0);
+  if (LOWORD(wParam) == SB_THUMBTRACK) {
+    // The platform list box takes a thumb track's position from its own
+    // bar, which never moves here; where the control did not follow, the
+    // position goes again as one it does take.
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    if (GetScrollInfo(control_, skinned.vertical() ? SB_VERT : SB_HORZ, &info) &&
+        info.nPos != HIWORD(wParam))
+      SendMessageW(control_, message, MAKEWPARAM(SB_THUMBPOSITION, HIWORD(wParam)), 0);
+  }
   inScroll_ = false;
-  if (LOWORD(wParam) != SB_THUMBTRACK) SyncBar(bar == vertical_.hwnd() ? vertical_ : horizontal_);
+  if (LOWORD(wParam) != SB_THUMBTRACK) SyncBar(skinned);
 }
 
 void CSkinScrollWnd::PaintCorner() {
