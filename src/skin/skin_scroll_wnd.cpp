@@ -140,6 +140,11 @@ bool CSkinScrollWnd::Wrap(HWND control, HBITMAP skin) {
   if (!SetWindowSubclass(control, &ControlProc, kWrapSubclassId, reinterpret_cast<DWORD_PTR>(this)))
     return false;
   control_ = control;
+  // A list box (like most controls) notifies the parent it was created in,
+  // whoever its parent is now: the dialog hands those to the control first.
+  if (SetWindowSubclass(parent, &DialogProc, reinterpret_cast<UINT_PTR>(this),
+                        reinterpret_cast<DWORD_PTR>(this)))
+    dialog_ = parent;
   if (style & WS_BORDER) SetWindowLongPtrW(control, GWL_STYLE, style & ~LONG_PTR(WS_BORDER));
   if (exStyle & WS_EX_CLIENTEDGE)
     SetWindowLongPtrW(control, GWL_EXSTYLE, exStyle & ~LONG_PTR(WS_EX_CLIENTEDGE));
@@ -164,6 +169,17 @@ LRESULT CALLBACK CSkinScrollWnd::ControlProc(HWND window, UINT message, WPARAM w
   const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
   frame->AfterControlMessage(message, wParam, lParam);
   return result;
+}
+
+LRESULT CALLBACK CSkinScrollWnd::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  auto* frame = reinterpret_cast<CSkinScrollWnd*>(data);
+  // Draw requests name their control and are reflected by the dialog itself.
+  if (frame->control_ && message != WM_DRAWITEM && IsControlNotification(message)) {
+    LRESULT result = 0;
+    if (Window::ReflectToChild(frame->limit_.hwnd(), message, wParam, lParam, result)) return result;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void CSkinScrollWnd::AfterControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -273,8 +289,9 @@ void CSkinScrollWnd::PaintCorner() {
 }
 
 void CSkinScrollWnd::Unhook() {
-  if (!control_) return;
-  RemoveWindowSubclass(control_, &ControlProc, kWrapSubclassId);
+  if (dialog_) RemoveWindowSubclass(dialog_, &DialogProc, reinterpret_cast<UINT_PTR>(this));
+  dialog_ = nullptr;
+  if (control_) RemoveWindowSubclass(control_, &ControlProc, kWrapSubclassId);
   control_ = nullptr;
 }
 

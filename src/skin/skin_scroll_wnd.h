@@ -62,6 +62,10 @@ class CSkinScrollWnd : public Window {
   bool Wrap(HWND control, HBITMAP skin);
   static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR frame);
+  // On the dialog: the control's notifications, which it keeps sending to
+  // the parent it was created in, are first offered to the control itself.
+  static LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR frame);
   void AfterControlMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void PlaceBars(NCCALCSIZE_PARAMS& sizes);
   void Relayout(bool vertical, bool left);
@@ -70,7 +74,7 @@ class CSkinScrollWnd : public Window {
   void SyncBar(CSkinScrollBar& bar);
   void ForwardScroll(UINT message, WPARAM wParam, HWND bar);
   void PaintCorner();
-  // Takes the wrapping procedure off the control.
+  // Takes the wrapping procedure off the control and the dialog.
   void Unhook();
   // The control is being destroyed: it goes back to the frame's place, and the frame goes.
   void Unwrap();
@@ -80,6 +84,7 @@ class CSkinScrollWnd : public Window {
   CSkinScrollBar horizontal_, vertical_;
   Limit limit_;
   HWND control_ = nullptr;
+  HWND dialog_ = nullptr;
   bool inScroll_ = false;
   Corner corner_ = Corner::None;
 };

@@ -9,6 +9,7 @@
 
 #include "gui_support.h"
 #include "scroll_test_host.h"
+#include "skin/skin_files.h"
 #include "skin/skin_scroll_wnd.h"
 
 namespace q730x {
@@ -199,6 +200,32 @@ TEST_F(SkinScrollWndTest, ControlsNotificationsStillReachTheDialog) {
   EXPECT_TRUE(selectionChange);
 }
 
+TEST_F(SkinScrollWndTest, BarAppearsOnceTheEntriesExceedTheVisibleCount) {
+  HWND list = MakeList(3);
+  CSkinScrollWnd* frame = Wrap(list);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_FALSE(IsWindowVisible(frame->verticalBar().hwnd()));
+  ExpectRect(RectIn(frame->limit(), frame->hwnd()), 0, 0, 200, 200);
+  for (int i = 3; i < 60; ++i) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"More"));
+  Pump(200);
+  EXPECT_TRUE(IsWindowVisible(frame->verticalBar().hwnd()));
+  ExpectRect(RectIn(frame->limit(), frame->hwnd()), 0, 0, 182, 200);
+  EXPECT_EQ(WindowPixel(host_.hwnd(), {20 + 191, 20 + 5}), SkinCell(0, 0));
+}
+
+TEST_F(SkinScrollWndTest, HeldArrowKeepsScrollingTheControl) {
+  HWND list = MakeList(100);
+  CSkinScrollWnd* frame = Wrap(list);
+  ASSERT_NE(frame, nullptr);
+  MovePointerTo(frame->verticalBar().hwnd(), {9, 190});
+  LeftButton(true);
+  Pump(900);  // one at once, one at 500 ms, then one every 100 ms
+  LeftButton(false);
+  EXPECT_GE(TopIndex(list), 3);
+  EXPECT_LE(TopIndex(list), 8);
+  EXPECT_EQ(frame->verticalBar().state().position, TopIndex(list));
+}
+
 TEST_F(SkinScrollWndTest, ContentThatFitsShowsADisabledBar) {
   HWND list = MakeList(3, LBS_DISABLENOSCROLL);
   CSkinScrollWnd* frame = Wrap(list);
@@ -262,6 +289,87 @@ TEST_F(SkinScrollWndTest, DestroyingTheDialogTakesFrameAndControl) {
   host_.Destroy();
   EXPECT_FALSE(IsWindow(list));
   EXPECT_FALSE(IsWindow(frameWindow));
+}
+
+// An owner-drawn list of our own that measures, draws and hears its
+// selection itself, as the utility's list does.
+class SelfDrawnList : public Window {
+ public:
+  bool Create(HWND parent) {
+    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY |
+                                LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                                20, 20, 200, 200, parent, reinterpret_cast<HMENU>(INT_PTR(kListId)),
+                                GetModuleHandleW(nullptr), nullptr);
+    return list && Attach(list);
+  }
+  int measured = 0, drawn = 0, selectionChanges = 0, colourRequests = 0;
+
+ protected:
+  bool OnMeasureItem(MEASUREITEMSTRUCT& item) override {
+    item.itemHeight = 20;
+    return ++measured, true;
+  }
+  bool OnDrawItem(DRAWITEMSTRUCT& item) override {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
+    return ++drawn, true;
+  }
+  bool OnReflected(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+    if (message == WM_CTLCOLORLISTBOX) {
+      ++colourRequests;
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      return true;
+    }
+    if (message == WM_COMMAND && HIWORD(wParam) == LBN_SELCHANGE) return ++selectionChanges, (result = 0), true;
+    return false;
+  }
+};
+
+TEST_F(SkinScrollWndTest, ControlOfOursStillAnswersItsOwnNotifications) {
+  SelfDrawnList list;
+  ASSERT_TRUE(list.Create(host_.hwnd()));
+  CSkinScrollWnd* frame = Wrap(list.hwnd());
+  ASSERT_NE(frame, nullptr);
+  list.drawn = list.colourRequests = 0;
+  for (int i = 0; i < 30; ++i) SendMessageW(list.hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Step"));
+  EXPECT_EQ(list.measured, 30);  // measured through LIMIT
+  InvalidateRect(list.hwnd(), nullptr, TRUE);
+  Pump(200);
+  EXPECT_GT(list.drawn, 0);
+  EXPECT_GT(list.colourRequests, 0);
+  MovePointerTo(list.hwnd(), {40, 30});
+  LeftButton(true);
+  LeftButton(false);
+  EXPECT_EQ(list.selectionChanges, 1);
+  for (WPARAM command : host_.commands) EXPECT_NE(HIWORD(command), LBN_SELCHANGE);  // answered, not passed on
+  EXPECT_EQ(frame->verticalBar().state().maximum, 29);
+  DestroyWindow(list.hwnd());
+}
+
+TEST_F(SkinScrollWndTest, EmbeddedEightBitPictureDrawsTheBar) {
+  UniqueBitmap picture = LoadScrollSkinBitmap();
+  // The picture's colours, read from a 24-bit copy of it.
+  UniqueBitmap copy = test::MakeBitmap(163, 54, [](int, int) { return RGB(0, 0, 0); });
+  {
+    WindowDc screen(nullptr);
+    MemoryDc from(screen.get()), to(screen.get());
+    from.Select(picture.get());
+    to.Select(copy.get());
+    BitBlt(to.get(), 0, 0, 163, 54, from.get(), 0, 0, SRCCOPY);
+  }
+  HWND list = MakeList(100);
+  CSkinScrollWnd* frame = WrapWithSkinScroll(list, picture.get());
+  ASSERT_NE(frame, nullptr);
+  Pump(200);
+  HWND vertical = frame->verticalBar().hwnd();
+  RECT bar;
+  GetClientRect(vertical, &bar);
+  EXPECT_EQ(bar.right, 18);
+  EXPECT_EQ(WindowPixel(vertical, {9, 9}), test::BitmapPixel(copy.get(), {9, 9}));
+  EXPECT_EQ(WindowPixel(vertical, {4, 3}), test::BitmapPixel(copy.get(), {4, 3}));
+  EXPECT_EQ(WindowPixel(vertical, {9, 100}), test::BitmapPixel(copy.get(), {3 * 18 + 9, 100 % 18}));
+  EXPECT_EQ(WindowPixel(vertical, {9, 190}), test::BitmapPixel(copy.get(), {18 + 9, 190 - 182}));
+  EXPECT_NE(test::BitmapPixel(copy.get(), {9, 9}), test::BitmapPixel(copy.get(), {3 * 18 + 9, 10}));
+  DestroyWindow(list);  // before the picture goes
 }
 
 TEST_F(SkinScrollWndTest, TopLevelWindowsAreNotWrapped) {
