@@ -15,6 +15,19 @@ bool IsColourRequest(UINT message) {
   return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
 }
 
+// The window below `parent` with this control id whose object measures the
+// entry. A measure request names only the id; a frame wrapped around a
+// control carries the control's id, and the control itself then sits
+// further down (a control notifies the parent it was created in).
+bool MeasureByDescendant(HWND parent, int id, MEASUREITEMSTRUCT& item) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(child) == id)
+      if (Window* w = Window::FromHandle(child); w && w->MeasureReflected(item)) return true;
+    if (MeasureByDescendant(child, id, item)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Window::~Window() {
@@ -87,20 +100,16 @@ bool Window::ReflectToChild(HWND parent, UINT message, WPARAM wParam, LPARAM lPa
   }
   if (message == WM_MEASUREITEM) {
     auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-    if (item->CtlType == ODT_MENU) return false;
-    for (HWND child = GetWindow(parent, GW_CHILD); child;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-      if (GetDlgCtrlID(child) != int(wParam)) continue;
-      if (Window* w = FromHandle(child); w && w->OnMeasureItem(*item)) return (result = TRUE), true;
-    }
-    return false;
+    if (item->CtlType == ODT_MENU || !MeasureByDescendant(parent, int(wParam), *item)) return false;
+    result = TRUE;
+    return true;
   }
   const bool fromControl = (message == WM_COMMAND || message == WM_VSCROLL ||
                             message == WM_HSCROLL || IsColourRequest(message)) &&
                            lParam != 0;
   if (!fromControl) return false;
   HWND control = reinterpret_cast<HWND>(lParam);
-  if (control == parent || GetParent(control) != parent) return false;
+  if (control == parent || !IsChild(parent, control)) return false;
   Window* child = FromHandle(control);
   return child && child->OnReflected(message, wParam, lParam, result);
 }

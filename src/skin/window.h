@@ -40,11 +40,15 @@ class Window {
   void Invalidate(bool erase = false) const;
 
   // Sends a notification that `parent` received back to the control that
-  // sent it, if that control is one of ours and handles it. For window
-  // procedures outside this layer (frames and clipping windows that sit
-  // between a control and its dialog). True when the control answered.
+  // sent it (a window anywhere below `parent`: a control notifies the parent
+  // it was created in, even after it was moved into a frame), if that
+  // control is one of ours and handles it. Also for window procedures
+  // outside this layer (frames and clipping windows that sit between a
+  // control and its dialog). True when the control answered.
   static bool ReflectToChild(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT& result);
+  // A measure request found for this control by ReflectToChild.
+  bool MeasureReflected(MEASUREITEMSTRUCT& item) { return OnMeasureItem(item); }
 
  protected:
   // Subclasses an existing window; false if another object already owns it.
@@ -53,6 +57,7 @@ class Window {
   // of the window (its own class procedure, or one stacked before ours).
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+
   // Owner-draw requests of this control, reflected from its parent.
   virtual bool OnDrawItem(DRAWITEMSTRUCT&) { return false; }
   virtual bool OnMeasureItem(MEASUREITEMSTRUCT&) { return false; }

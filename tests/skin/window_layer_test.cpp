@@ -322,6 +322,24 @@ TEST(Reflection, AMeasureRequestFindsTheMeasuringWindowAmongSameIdChildren) {
   EXPECT_EQ(GetDlgItem(host.hwnd(), 9), frame) << "the id alone would name the frame";
 }
 
+TEST(Reflection, AControlMovedIntoAFrameStillHearsItsNotifications) {
+  CommandHost host;
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  Probe list;
+  ASSERT_TRUE(list.Make(host.hwnd(), L"LISTBOX", LBS_NOTIFY | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS, 4));
+  // A frame of the list's id takes the list in, as the skinned scroll frame does;
+  // the list goes on notifying the dialog it was created in.
+  HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, host.hwnd(),
+                               HMENU(4), GetModuleHandleW(nullptr), nullptr);
+  SetParent(list.hwnd(), frame);
+  list.measuredHeight = 31;
+  SendMessageW(list.hwnd(), LB_ADDSTRING, 0, LPARAM(L"entry"));
+  EXPECT_EQ(SendMessageW(list.hwnd(), LB_GETITEMHEIGHT, 0, 0), 31);
+  SendMessageW(host.hwnd(), WM_COMMAND, MAKEWPARAM(4, LBN_SELCHANGE), LPARAM(list.hwnd()));
+  EXPECT_EQ(list.reflected, std::vector<UINT>{WM_COMMAND});
+  EXPECT_TRUE(host.commands.empty());
+}
+
 TEST(Reflection, RawProceduresBetweenAControlAndItsDialogCanReflectToo) {
   CommandHost host;
   ASSERT_TRUE(host.CreateModeless(nullptr));
