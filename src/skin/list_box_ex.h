@@ -25,6 +25,7 @@ inline constexpr UINT kListSelectionMessage = 0x465;
 inline constexpr UINT kListEditDoneMessage = 0x470;
 
 // Entry kinds: the drawing reads them from the top byte of the entry data.
+// Kinds 5 to 255 draw like kind 1.
 inline constexpr int kEntryPlain = 0;    // no icon, text near the left edge
 inline constexpr int kEntryIndented = 1; // no icon, text after the icon space
 inline constexpr int kEntryUp = 2;       // "up" icon (key release)

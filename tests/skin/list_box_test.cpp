@@ -170,13 +170,6 @@ TEST_F(ListEntriesTest, LongTextsReadBackWhole) {
   EXPECT_EQ(list().data(1), 0u);
 }
 
-TEST_F(ListEntriesTest, RemoveAllEmptiesTheList) {
-  AddFive();
-  list().RemoveAll();
-  EXPECT_EQ(list().count(), 0);
-  EXPECT_EQ(list().selection(), -1);
-}
-
 // ---- measuring ----
 
 using ListMeasureTest = ListTest;
@@ -279,18 +272,6 @@ TEST_F(ListColoursTest, SelectedEntryUsesTheSelectionColours) {
   EXPECT_EQ(CountColour(listWindow(), 1, kText), 0);
   EXPECT_GT(CountColour(listWindow(), 2, kText), 10);
   EXPECT_EQ(CountColour(listWindow(), 2, kSelectedText), 0);
-}
-
-TEST_F(ListColoursTest, ClickMovesTheHighlight) {
-  AddFive();
-  ClickEntry(3);
-  EXPECT_EQ(WindowPixel(listWindow(), InEntry(3)), kSelectedBack);
-  EXPECT_EQ(WindowPixel(listWindow(), InEntry(4)), kBack);  // selected by the last AddEntry
-}
-
-TEST_F(ListColoursTest, TheEmptyPartShowsTheBackground) {
-  AddFive();
-  EXPECT_EQ(WindowPixel(listWindow(), {100, 150}), kBack);
 }
 
 TEST_F(ListColoursTest, DisabledListShowsTheInactiveBorderColour) {
