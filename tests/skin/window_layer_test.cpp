@@ -27,6 +27,8 @@ using test::PumpUntil;
 
 constexpr int kPopupTemplate = 161;  // a popup template without controls
 
+// A key press and release queued at once, without pumping: a modal loop
+// running the dialog must take them (test::PressKey pumps on its own).
 void PressKey(WORD key) {
   INPUT input[2]{};
   input[0].type = input[1].type = INPUT_KEYBOARD;
