@@ -1,0 +1,32 @@
+// What the key setting dialog and its four pages share: a skinned dialog whose
+// three pictures are skins\<folder>\<prefix>_Normal.bmp, _Down.bmp and
+// _Over.bmp next to the program, and which takes presses and releases of
+// Enter, Escape and Space out before they are dispatched, so that no key ends
+// the dialog or presses one of its buttons.
+#pragma once
+
+#include <string>
+
+#include "skin/skinned_dialog.h"
+
+namespace q730x {
+
+class SettingSkinDialog : public SkinnedDialog {
+ public:
+  SettingSkinDialog(int templateId, SIZE expectedSize, const wchar_t* skinFolder,
+                    const wchar_t* skinPrefix);
+
+  bool PreTranslateMessage(MSG& message) override;
+
+ protected:
+  // Loads the three pictures; a missing one leaves a plain dark window.
+  void LoadSettingSkin();
+
+ private:
+  std::wstring skinFolder_, skinPrefix_;
+};
+
+// True for a key-down or key-up message of Enter, Escape or Space.
+bool IsSwallowedDialogKey(const MSG& message);
+
+}  // namespace q730x

@@ -1,0 +1,22 @@
+// Real key presses for the page tests: keys go through SendInput, so the
+// system-wide hook sees them exactly as it sees a user's keys, and the
+// focused window gets its key messages.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace q730x::test {
+
+void PressKey(WORD virtualKey, bool extended = false);
+void ReleaseKey(WORD virtualKey, bool extended = false);
+// Press and release, then a short pump so the reports arrive.
+void TapKey(WORD virtualKey, bool extended = false);
+// Types text as Unicode characters into the focused window.
+void TypeText(const std::wstring& text);
+
+// Moves the real pointer to a client point of `window` and clicks there.
+void ClickAt(HWND window, POINT client);
+
+}  // namespace q730x::test
