@@ -18,7 +18,7 @@ namespace {
 constexpr SIZE kMainWindowSize{822, 544};
 }
 
-CKavexQ460KbConfigDlg::CKavexQ460KbConfigDlg() : SkinnedDialog(kMainWindowTemplate, kMainWindowSize) {}
+CKavexQ460KbConfigDlg::CKavexQ460KbConfigDlg() : SkinnedDialog(kMainWindowTemplate, kMainWindowSize, DialogKeys::NeverEnd) {}
 
 CKavexQ460KbConfigDlg::~CKavexQ460KbConfigDlg() = default;
 

@@ -25,7 +25,7 @@ INT_PTR ShowMessageBox(const std::wstring& text) {
   return box.RunModal(GetActiveWindow());
 }
 
-CMsgBox::CMsgBox() : SkinnedDialog(kTemplate, {330, 172}) {}
+CMsgBox::CMsgBox() : SkinnedDialog(kTemplate, {330, 172}, DialogKeys::Ordinary) {}
 
 bool CMsgBox::OnInitDialog() {
   SetWindowTextW(hwnd(), L"Info Box");

@@ -4,7 +4,7 @@
 
 namespace q730x {
 
-CMsgNotice::CMsgNotice() : SkinnedDialog(kTemplate, {400, 172}) {}
+CMsgNotice::CMsgNotice() : SkinnedDialog(kTemplate, {400, 172}, DialogKeys::NeverEnd) {}
 
 void CMsgNotice::SetText(const std::wstring& text) {
   text_ = text;

@@ -7,7 +7,7 @@
 
 namespace q730x {
 
-CProgressDlg::CProgressDlg() : SkinnedDialog(kTemplate, {357, 100}) {}
+CProgressDlg::CProgressDlg() : SkinnedDialog(kTemplate, {357, 100}, DialogKeys::NeverEnd) {}
 CProgressDlg::~CProgressDlg() = default;
 
 void CProgressDlg::SetRange(int minimum, int maximum) {
@@ -63,9 +63,7 @@ void CProgressDlg::PaintOffScreen() {
   GetClientRect(hwnd(), &client);
   int w = client.right, h = client.bottom;
   MemoryDc canvas(dc);
-  UniqueBitmap surface(CreateCompatibleBitmap(dc, w, h));
-  if (canvas && surface) {
-    canvas.Select(surface.get());
+  if (canvas.CreateSurface(dc, w, h)) {
     {
       Gdiplus::Graphics graphics(canvas.get());
       if (empty_) {

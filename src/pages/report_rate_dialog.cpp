@@ -10,7 +10,7 @@ namespace {
 constexpr std::uint32_t kRates[3] = {125, 500, 1000};
 }
 
-CUpdaterateDlg::CUpdaterateDlg(std::uint32_t& rate) : SkinnedDialog(kTemplate, {327, 170}), rate_(rate) {}
+CUpdaterateDlg::CUpdaterateDlg(std::uint32_t& rate) : SkinnedDialog(kTemplate, {327, 170}, DialogKeys::Ordinary), rate_(rate) {}
 
 bool CUpdaterateDlg::OnInitDialog() {
   LoadEmbeddedBitmaps(165, 163, 164);
@@ -34,17 +34,23 @@ bool CUpdaterateDlg::OnCommand(HWND control, int code, int id) {
   if (control && control == close_.hwnd()) {
     EndDialog(IDCANCEL);
   } else if (control && control == ok_.hwnd()) {
-    for (int i = 0; i < 3; ++i)
-      if (rates_[i].checked()) {
-        rate_ = kRates[i];
-        break;
-      }
-    EndDialog(IDOK);
+    OnOK();
   } else {
     for (int i = 0; i < 3; ++i)
       if (control && control == rates_[i].hwnd()) Choose(i);
   }
   return SkinnedDialog::OnCommand(control, code, id);
+}
+
+// The OK button, and Enter: the dialog keeps the platform's dialog keys, so
+// Enter must take the choice just as the button does.
+void CUpdaterateDlg::OnOK() {
+  for (int i = 0; i < 3; ++i)
+    if (rates_[i].checked()) {
+      rate_ = kRates[i];
+      break;
+    }
+  EndDialog(IDOK);
 }
 
 void CUpdaterateDlg::PaintTexts(HDC dc) {

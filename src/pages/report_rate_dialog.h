@@ -26,6 +26,7 @@ class CUpdaterateDlg : public SkinnedDialog {
  protected:
   bool OnInitDialog() override;
   bool OnCommand(HWND control, int code, int id) override;
+  void OnOK() override;
   void PaintTexts(HDC dc) override;
 
  private:

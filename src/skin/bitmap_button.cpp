@@ -34,10 +34,12 @@ void CGDIBitmapBtn::SetImages(HBITMAP normal, HBITMAP hover, HBITMAP pressed, HB
     if (!sources[i] || width <= 0 || height <= 0) continue;
     UniqueBitmap piece(CreateCompatibleBitmap(buttonDc.get(), width, height));
     if (!piece) continue;
-    MemoryDc from(buttonDc.get()), to(buttonDc.get());
-    from.Select(sources[i]);
-    to.Select(piece.get());
-    BitBlt(to.get(), 0, 0, width, height, from.get(), rect.left, rect.top, SRCCOPY);
+    {
+      MemoryDc from(buttonDc.get()), to(buttonDc.get());
+      from.Select(sources[i]);
+      to.Select(piece.get());
+      BitBlt(to.get(), 0, 0, width, height, from.get(), rect.left, rect.top, SRCCOPY);
+    }  // the piece is deselected before it is kept
     looks_[i] = std::move(piece);
   }
   if (hwnd()) {
@@ -103,9 +105,7 @@ bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
   }
 
   MemoryDc canvas(dc);
-  UniqueBitmap surface(CreateCompatibleBitmap(dc, w, h));
-  if (!canvas || !surface) return true;
-  canvas.Select(surface.get());
+  if (!canvas.CreateSurface(dc, w, h)) return true;
   if (picture) {
     MemoryDc source(dc);
     source.Select(picture);

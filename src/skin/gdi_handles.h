@@ -41,8 +41,12 @@ using UniqueBrush = GdiObject<HBRUSH>;
 using UniqueFont = GdiObject<HFONT>;
 using UniqueRegion = GdiObject<HRGN>;
 
-// A memory drawing context; objects selected through Select() are put back
-// before the context is deleted.
+// A memory drawing context that owns what it draws on. It holds either a
+// borrowed picture (Select: the caller's bitmap, which outlives the context)
+// or a surface of its own (CreateSurface, Adopt). When it ends it first puts
+// the context's original objects back, then deletes the context, and only
+// then its own surface, so no bitmap is ever deleted while it is selected
+// (Windows refuses that and the handle is lost).
 class MemoryDc {
  public:
   explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
@@ -51,22 +55,40 @@ class MemoryDc {
     if (oldBitmap_) SelectObject(dc_, oldBitmap_);
     if (oldFont_) SelectObject(dc_, oldFont_);
     DeleteDC(dc_);
-  }
+  }  // surface_ goes after this, deselected
   MemoryDc(const MemoryDc&) = delete;
   MemoryDc& operator=(const MemoryDc&) = delete;
 
   HDC get() const { return dc_; }
   explicit operator bool() const { return dc_ != nullptr; }
-  void Select(HBITMAP bitmap) {
-    HGDIOBJ old = SelectObject(dc_, bitmap);
+  void Select(HBITMAP borrowed) {
+    if (!dc_) return;
+    HGDIOBJ old = SelectObject(dc_, borrowed);
     if (!oldBitmap_) oldBitmap_ = old;
   }
+  // A new surface compatible with `dc`, selected and owned; false when the
+  // context or the surface cannot be made.
+  bool CreateSurface(HDC dc, int width, int height) {
+    if (!dc_ || width <= 0 || height <= 0) return false;
+    UniqueBitmap surface(CreateCompatibleBitmap(dc, width, height));
+    if (!surface) return false;
+    Adopt(std::move(surface));
+    return true;
+  }
+  // Takes a bitmap over (a DIB section, say) and selects it.
+  void Adopt(UniqueBitmap bitmap) {
+    if (!dc_ || !bitmap) return;
+    Select(bitmap.get());
+    UniqueBitmap previous = std::exchange(surface_, std::move(bitmap));
+  }  // the previous surface, now deselected, goes here
   void Select(HFONT font) {
+    if (!dc_) return;
     HGDIOBJ old = SelectObject(dc_, font);
     if (!oldFont_) oldFont_ = old;
   }
 
  private:
+  UniqueBitmap surface_;  // declared first: destroyed after the context
   HDC dc_;
   HGDIOBJ oldBitmap_ = nullptr;
   HGDIOBJ oldFont_ = nullptr;

@@ -107,9 +107,7 @@ bool CIrrButton::OnDrawItem(DRAWITEMSTRUCT& item) {
   // The picture's part under the box, with the text, on a surface of our
   // own: the owner's picture itself stays untouched.
   MemoryDc canvas(item.hDC);
-  UniqueBitmap surface(CreateCompatibleBitmap(item.hDC, w, h));
-  if (!canvas || !surface) return true;
-  canvas.Select(surface.get());
+  if (!canvas.CreateSurface(item.hDC, w, h)) return true;
   if (HBITMAP picture = pictures_[int(look)]) {
     MemoryDc source(item.hDC);
     source.Select(picture);

@@ -178,7 +178,7 @@ UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
   UniqueBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return UniqueRegion();
   source.Select(bitmap);
-  copy.Select(dib.get());
+  copy.Adopt(std::move(dib));  // the context deletes it after deselecting it
   BitBlt(copy.get(), 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
   GdiFlush();
 

@@ -5,8 +5,8 @@
 
 namespace q730x {
 
-SkinnedDialog::SkinnedDialog(int templateId, SIZE expectedSize)
-    : Dialog(templateId), expectedSize_(expectedSize) {}
+SkinnedDialog::SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys)
+    : Dialog(templateId, keys), expectedSize_(expectedSize) {}
 
 SIZE SkinnedDialog::SkinSize() const {
   SIZE size = BitmapSize(normal_.get());

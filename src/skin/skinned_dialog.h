@@ -16,8 +16,9 @@ class CGDIBitmapBtn;
 
 class SkinnedDialog : public Dialog {
  public:
-  // `expectedSize` is used while the normal picture is missing.
-  SkinnedDialog(int templateId, SIZE expectedSize);
+  // `expectedSize` is used while the normal picture is missing; `keys` is
+  // what Enter, Escape and Space do in this window.
+  SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys = DialogKeys::Ordinary);
 
   HBITMAP NormalBitmap() const { return normal_.get(); }
   HBITMAP HoverBitmap() const { return hover_.get(); }

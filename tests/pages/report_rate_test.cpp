@@ -19,6 +19,7 @@ struct DialogVisit {
   bool seen = false;
   bool checked[3] = {};
   std::vector<POINT> press;
+  std::vector<WORD> keys;  // then pressed on the keyboard, in this order
 };
 DialogVisit visit;
 
@@ -53,6 +54,16 @@ void CALLBACK VisitDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   const POINT rates[3] = {k125, k500, k1000};
   for (int i = 0; i < 3; ++i) visit.checked[i] = ButtonAt(dialog, rates[i])->checked();
   for (POINT p : visit.press) SendMessageW(ButtonAt(dialog, p)->hwnd(), BM_CLICK, 0, 0);
+  if (visit.keys.empty()) return;
+  SetForegroundWindow(dialog);
+  SetFocus(dialog);
+  for (WORD key : visit.keys) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+  }
 }
 
 class ReportRateTest : public test::VirtualKeyboardSuite {
@@ -69,9 +80,10 @@ class ReportRateTest : public test::VirtualKeyboardSuite {
     link_.StopLink();
     Language = LanguageTable{};
   }
-  bool Run(std::vector<POINT> press) {
+  bool Run(std::vector<POINT> press, std::vector<WORD> keys = {}) {
     visit = DialogVisit{};
     visit.press = std::move(press);
+    visit.keys = std::move(keys);
     SetTimer(nullptr, 0, 100, &VisitDialog);
     return ChangeReportRate(rate_, pending_, nullptr);
   }
@@ -99,6 +111,20 @@ TEST_F(ReportRateTest, ClosingChangesNothingAndSendsNothing) {
   EXPECT_FALSE(Run({k1000, k125, kClose}));
   ASSERT_TRUE(visit.seen);
   EXPECT_TRUE(visit.checked[2]);  // the factory interval of 1 ms
+  EXPECT_EQ(rate_, 1000u);
+  EXPECT_FALSE(pending_);
+  EXPECT_EQ(keyboard().DumpField("interval"), "1");
+}
+
+TEST_F(ReportRateTest, EnterTakesTheChoiceJustAsTheOkButtonDoes) {
+  EXPECT_TRUE(Run({k500}, {VK_RETURN}));
+  EXPECT_EQ(rate_, 500u);
+  EXPECT_TRUE(pending_);
+  EXPECT_TRUE(keyboard().WaitForDump("interval", "2"));
+}
+
+TEST_F(ReportRateTest, EscapeCancelsLikeTheCloseButton) {
+  EXPECT_FALSE(Run({k125}, {VK_ESCAPE}));
   EXPECT_EQ(rate_, 1000u);
   EXPECT_FALSE(pending_);
   EXPECT_EQ(keyboard().DumpField("interval"), "1");

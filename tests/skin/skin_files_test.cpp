@@ -185,8 +185,7 @@ TEST_F(SkinFilesTest, SkinTextIsDrawnWhateverTheFamily) {
   WindowDc screen(nullptr);
   for (const wchar_t* family : {L"MS Shell Dlg", L"", L"No Such Family"}) {
     MemoryDc dc(screen.get());
-    UniqueBitmap surface = MakeBitmap(120, 30, [](int, int) { return RGB(0, 0, 0); });
-    dc.Select(surface.get());
+    dc.Adopt(MakeBitmap(120, 30, [](int, int) { return RGB(0, 0, 0); }));
     DrawSkinText(dc.get(), L"Keyboard", 8, 0, 0xFFFFFFFF, 2, 2, 116, 26, family);
     int lit = 0;
     for (int y = 0; y < 30; ++y)

@@ -28,11 +28,14 @@ bool SaveScreenArea(RECT area, const std::wstring& path) {
   int w = area.right - area.left, h = area.bottom - area.top;
   if (w <= 0 || h <= 0) return false;
   WindowDc screen(nullptr);
-  MemoryDc memory(screen.get());
   UniqueBitmap shot(CreateCompatibleBitmap(screen.get(), w, h));
-  if (!memory || !shot) return false;
-  memory.Select(shot.get());
-  BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+  if (!shot) return false;
+  {
+    MemoryDc memory(screen.get());
+    if (!memory) return false;
+    memory.Select(shot.get());
+    BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+  }  // the picture is deselected before GDI+ reads it
   CLSID png;
   if (!PngEncoder(png)) return false;
   Gdiplus::Bitmap picture(shot.get(), nullptr);
