@@ -1,8 +1,7 @@
 // What the key setting dialog and its four pages share: a skinned dialog whose
 // three pictures are skins\<folder>\<prefix>_Normal.bmp, _Down.bmp and
-// _Over.bmp next to the program, and which takes presses and releases of
-// Enter, Escape and Space out before they are dispatched, so that no key ends
-// the dialog or presses one of its buttons.
+// _Over.bmp next to the program, and which swallows Enter, Escape and Space,
+// so that no key ends the dialog or presses one of its buttons.
 #pragma once
 
 #include <string>
@@ -16,8 +15,6 @@ class SettingSkinDialog : public SkinnedDialog {
   SettingSkinDialog(int templateId, SIZE expectedSize, const wchar_t* skinFolder,
                     const wchar_t* skinPrefix);
 
-  bool PreTranslateMessage(MSG& message) override;
-
  protected:
   // Loads the three pictures; a missing one leaves a plain dark window.
   void LoadSettingSkin();
@@ -25,8 +22,5 @@ class SettingSkinDialog : public SkinnedDialog {
  private:
   std::wstring skinFolder_, skinPrefix_;
 };
-
-// True for a key-down or key-up message of Enter, Escape or Space.
-bool IsSwallowedDialogKey(const MSG& message);
 
 }  // namespace q730x
