@@ -27,7 +27,7 @@ void TapKey(WORD virtualKey, bool extended) {
   Pump(120);
 }
 
-void TypeText(const std::wstring& text) {
+void InjectText(const std::wstring& text) {
   std::vector<INPUT> inputs;
   for (wchar_t c : text)
     for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
@@ -38,7 +38,11 @@ void TypeText(const std::wstring& text) {
       inputs.push_back(input);
     }
   SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-  Pump(150);
+}
+
+void InjectKeyTap(WORD virtualKey) {
+  PressKey(virtualKey);
+  ReleaseKey(virtualKey);
 }
 
 void ClickAt(HWND window, POINT client) {

@@ -13,8 +13,11 @@ void PressKey(WORD virtualKey, bool extended = false);
 void ReleaseKey(WORD virtualKey, bool extended = false);
 // Press and release, then a short pump so the reports arrive.
 void TapKey(WORD virtualKey, bool extended = false);
-// Types text as Unicode characters into the focused window.
-void TypeText(const std::wstring& text);
+// Injects text as Unicode characters, or one key's press and release, and
+// returns at once: for windows whose own modal loop (a platform dialog)
+// must take the keys.
+void InjectText(const std::wstring& text);
+void InjectKeyTap(WORD virtualKey);
 
 // Moves the real pointer to a client point of `window` and clicks there.
 void ClickAt(HWND window, POINT client);
