@@ -169,6 +169,9 @@ LRESULT CGDIBitmapBtn::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
+    case WM_DESTROY:
+      tooltip_.Destroy();  // it belongs to the top-level window otherwise
+      break;
     case WM_MOUSEMOVE: {
       LRESULT result = DefaultProc(message, wParam, lParam);
       OnMouseMove(wParam, lParam);

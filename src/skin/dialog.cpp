@@ -1,12 +1,21 @@
 #include "skin/dialog.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "skin/modal_scope.h"
 
 namespace q730x {
 
 namespace {
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+// The modal dialogs running inside handlers, innermost last.
+std::vector<Dialog*> runningModals;
 }  // namespace
+
+void Dialog::CancelRunningModals() {
+  for (Dialog* dialog : runningModals) dialog->EndDialog(IDCANCEL);
+}
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
   if (message != WM_INITDIALOG) return FALSE;  // everything else is handled by Window
@@ -41,7 +50,11 @@ bool Dialog::PumpOneMessage() {
 
 INT_PTR Dialog::RunModal(HWND parent) {
   ModalScope scope;
-  return RunLoop(parent);
+  runningModals.push_back(this);
+  INT_PTR result = RunLoop(parent);
+  runningModals.erase(std::remove(runningModals.begin(), runningModals.end(), this),
+                      runningModals.end());
+  return result;
 }
 
 INT_PTR Dialog::RunAsMainWindow() { return RunLoop(nullptr); }

@@ -35,6 +35,9 @@ class Dialog : public Window {
   // A modal dialog leaves its loop and is destroyed; a modeless one is hidden.
   void EndDialog(INT_PTR result);
   bool IsModal() const { return modal_; }
+  // Ends every modal dialog that runs inside a handler as cancelled; each
+  // loop then returns to the handler that started it.
+  static void CancelRunningModals();
 
   // The message loop of modal dialogs, for one more message; false on
   // WM_QUIT or when the queue cannot be read.

@@ -4,18 +4,36 @@
 
 namespace q730x {
 
-Tooltip::~Tooltip() {
-  if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
+namespace {
+constexpr wchar_t kOwnerMark[] = L"Q730X.Tooltip";
+}
+
+Tooltip::~Tooltip() { Destroy(); }
+
+void Tooltip::Destroy() {
+  if (HWND tip = Live()) DestroyWindow(tip);
+  tip_ = nullptr;
+  toolAdded_ = false;
+}
+
+HWND Tooltip::Live() const {
+  if (!tip_ || !IsWindow(tip_)) return nullptr;
+  return GetPropW(tip_, kOwnerMark) == this ? tip_ : nullptr;
 }
 
 bool Tooltip::Create(HWND tool) {
-  if (tip_) return true;
+  if (Live()) return true;
+  if (!tool) return false;
+  tip_ = nullptr;
+  toolAdded_ = false;
   tool_ = tool;
   tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, tool, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
-  if (tip_) Activate(false);
-  return tip_ != nullptr;
+  if (!tip_) return false;
+  SetPropW(tip_, kOwnerMark, const_cast<Tooltip*>(this));
+  Activate(false);
+  return true;
 }
 
 TTTOOLINFOW Tooltip::ToolInfo() {
@@ -30,7 +48,7 @@ TTTOOLINFOW Tooltip::ToolInfo() {
 }
 
 void Tooltip::SetText(const std::wstring& text) {
-  if (!tip_) return;
+  if (!Live()) return;
   text_ = text;
   TTTOOLINFOW info = ToolInfo();
   if (!toolAdded_) toolAdded_ = SendMessageW(tip_, TTM_ADDTOOLW, 0, LPARAM(&info)) != 0;
@@ -39,11 +57,11 @@ void Tooltip::SetText(const std::wstring& text) {
 }
 
 void Tooltip::Activate(bool on) {
-  if (tip_) SendMessageW(tip_, TTM_ACTIVATE, on, 0);
+  if (Live()) SendMessageW(tip_, TTM_ACTIVATE, on, 0);
 }
 
 void Tooltip::Relay(MSG& message) {
-  if (tip_) SendMessageW(tip_, TTM_RELAYEVENT, 0, LPARAM(&message));
+  if (Live()) SendMessageW(tip_, TTM_RELAYEVENT, 0, LPARAM(&message));
 }
 
 }  // namespace q730x

@@ -260,5 +260,38 @@ TEST_F(BoxesTest, CloseEndsAModalProgressBox) {
   EXPECT_FALSE(box.hwnd());
 }
 
+// The user presses Escape and Enter at a running download's progress box;
+// a little later the download ends and closes it.
+bool progressBoxOpenAfterKeys = false;
+void CALLBACK PressEscapeAndEnter(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND box = FindWindowW(nullptr, L"ProgressDlg.");
+  SetForegroundWindow(box);
+  SetFocus(box);
+  for (WORD key : {WORD(VK_ESCAPE), WORD(VK_RETURN)}) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+  }
+  SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR later, DWORD) {
+    KillTimer(nullptr, later);
+    HWND open = FindWindowW(nullptr, L"ProgressDlg.");
+    progressBoxOpenAfterKeys = open && IsWindowVisible(open);
+    if (open) PostMessageW(open, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(BoxesTest, EscapeAndEnterLeaveAModalProgressBoxRunning) {
+  CProgressDlg box;
+  box.SetRange(0, 100);
+  box.SetBarExtent({59, 67, 298, 76});
+  progressBoxOpenAfterKeys = false;
+  SetTimer(nullptr, 0, 200, &PressEscapeAndEnter);
+  EXPECT_EQ(box.RunModal(nullptr), IDCANCEL);
+  EXPECT_TRUE(progressBoxOpenAfterKeys) << "only the download's WM_CLOSE ends the box";
+}
+
 }  // namespace
 }  // namespace q730x

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "gui_support.h"
@@ -136,6 +137,27 @@ TEST(Teardown, AModalDialogRunsItsStopWhileWhole) {
   PageWithStop page(log);
   RunWith(page, {[&] { page.EndDialog(IDOK); }});
   EXPECT_EQ(log, std::vector<std::string>{"stop with buttons"});
+}
+
+TEST(Teardown, ATooltipGoneWithItsButtonIsNeverTouchedAgain) {
+  TextButtonHost host;
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  auto first = std::make_unique<CGDIBitmapBtn>();
+  CGDIBitmapBtn second;
+  ASSERT_TRUE(first->Create(host.hwnd(), {10, 10, 40, 30}));
+  ASSERT_TRUE(second.Create(host.hwnd(), {50, 10, 80, 30}));
+  first->SetTooltip(L"first");
+  second.SetTooltip(L"second");
+  HWND firstTip = first->tooltip().hwnd(), secondTip = second.tooltip().hwnd();
+  ASSERT_TRUE(firstTip && secondTip);
+  first->Destroy();
+  EXPECT_FALSE(IsWindow(firstTip)) << "a button's tooltip goes with the button";
+  EXPECT_EQ(first->tooltip().hwnd(), nullptr);
+  first.reset();
+  EXPECT_TRUE(IsWindow(secondTip)) << "another button's tooltip stays";
+  host.Destroy();  // the platform takes the rest along, the objects still live
+  EXPECT_FALSE(IsWindow(secondTip));
+  EXPECT_EQ(second.tooltip().hwnd(), nullptr) << "a handle that may be reused is forgotten";
 }
 
 // ---- Key policies ----------------------------------------------------------
