@@ -152,5 +152,15 @@ TEST_F(HookOrderTest, OkRestoreAndAnOutsideCloseEachStopCaptureOnce) {
   EXPECT_EQ(TakeCalls(), kStop);
 }
 
+// Shutting down ends running modal dialogs from outside, past their buttons.
+TEST_F(HookOrderTest, AModalEndedFromOutsideStillStopsCapture) {
+  EXPECT_EQ(Run([&](HWND) {
+              TakeCalls();
+              Dialog::CancelRunningModals();
+            }),
+            IDCANCEL);
+  EXPECT_EQ(TakeCalls(), kStop);
+}
+
 }  // namespace
 }  // namespace q730x
