@@ -51,6 +51,33 @@ void LeftButton(bool down) {
   Pump(150);
 }
 
+void DoubleClick() {
+  INPUT inputs[4]{};
+  const DWORD flags[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
+                          MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dwFlags = flags[i];
+  }
+  SendInput(4, inputs, sizeof inputs[0]);
+  Pump(200);
+}
+
+void Key(WORD virtualKey, bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.wScan = WORD(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &input, sizeof input);
+  Pump(60);
+}
+
+void PressKey(WORD virtualKey) {
+  Key(virtualKey, true);
+  Key(virtualKey, false);
+}
+
 COLORREF WindowPixel(HWND window, POINT client) {
   UpdateWindow(window);
   WindowDc dc(window);

@@ -22,6 +22,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000);
 // so that the window under the pointer sees a move after any capture change.
 void MovePointerTo(HWND window, POINT client);
 void LeftButton(bool down);
+// Two clicks of the left button at the pointer, within the double-click time.
+void DoubleClick();
+// A key pressed or released, or pressed and released, through SendInput.
+void Key(WORD virtualKey, bool down);
+void PressKey(WORD virtualKey);
 
 // The colour a window shows at a client point.
 COLORREF WindowPixel(HWND window, POINT client);

@@ -22,6 +22,7 @@
 #include "pages/progress_box.h"
 #include "pages/report_rate_dialog.h"
 #include "skin/kavex_menu.h"
+#include "skin/list_box_ex.h"
 #include "sample_window.h"
 #include "screenshot.h"
 #include "skin/skin_files.h"
@@ -157,12 +158,35 @@ void ShowMacroManager() {
   page.PlaceAt({0, 86});
   if (!page.CreateModeless(main.hwnd())) return (void)++failures;
   SetWindowPos(page.hwnd(), nullptr, 0, 86, 822, 448, SWP_NOZORDER);
+  // The macro and step lists, filled as after recording a short macro.
+  CListBoxEx macros, steps;
+  for (CListBoxEx* list : {&macros, &steps}) {
+    list->SetBackgroundColour(RGB(15, 15, 15));
+    list->SetTextColour(RGB(83, 92, 107));
+    list->SetSelectedBackColour(RGB(37, 37, 37));
+    list->SetSelectedTextColour(RGB(150, 150, 150));
+  }
+  macros.Create(page.hwnd(), {97, 43, 308, 289}, 256);
+  for (const wchar_t* name : {L"Reload", L"Combo 1", L"Sprint", L"Build wall"})
+    macros.AddEntry(0x1000, name);
+  SendMessageW(macros.hwnd(), LB_SETCURSEL, 1, 0);
+  steps.Create(page.hwnd(), {317, 43, 528, 289}, 257);
+  steps.AddEntry('R', L"R", kEntryDown);
+  steps.AddEntry(85, L"85  ms", kEntryDelay);
+  steps.AddEntry('R', L"R", kEntryUp);
+  steps.AddEntry(120, L"120  ms", kEntryDelay);
+  steps.AddEntry(VK_SHIFT, L"Left Shift", kEntryDown);
+  steps.AddEntry(VK_SHIFT, L"Left Shift", kEntryUp);
+  SendMessageW(steps.hwnd(), LB_SETCURSEL, 2, 0);
   ShowWindow(page.hwnd(), SW_SHOW);
   ShowWindow(main.hwnd(), SW_SHOW);
   SetForegroundWindow(main.hwnd());
   Pump(300);
   MovePointer(page.hwnd(), {110, 314});
   Save(main.hwnd(), L"main_window_macros");
+  // A new macro being named in place.
+  macros.AddEntry(0x1001, L"New macro", 0, true);
+  Save(main.hwnd(), L"main_window_macros_rename");
 }
 
 // Answers the advanced page's pickers with sample paths, as a user would choose them.
