@@ -4,7 +4,9 @@
 #include "markup/language_table.h"
 #include "model/key_caption.h"
 #include "pages/advanced_function_page.h"
+#include "pages/base_function_page.h"
 #include "pages/key_combination_page.h"
+#include "pages/macro_assignment_page.h"
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -61,8 +63,14 @@ CSettingDlg::CSettingDlg() : SettingSkinDialog(kTemplate, {413, 296}, L"setting"
 
 CSettingDlg::~CSettingDlg() = default;
 
+CDlgBase* CSettingDlg::basePage() const {
+  return static_cast<CDlgBase*>(pages_[kBaseSlot].get());
+}
 CDlgAdvance* CSettingDlg::advancedPage() const {
   return static_cast<CDlgAdvance*>(pages_[kAdvancedSlot].get());
+}
+CDlgMacroSet* CSettingDlg::macroPage() const {
+  return static_cast<CDlgMacroSet*>(pages_[kMacroSlot].get());
 }
 CDlgSingleCombo* CSettingDlg::comboPage() const {
   return static_cast<CDlgSingleCombo*>(pages_[kComboSlot].get());
@@ -96,7 +104,9 @@ void CSettingDlg::PlaceCentredOnOwner() {
 
 void CSettingDlg::CreatePages() {
   const int position = assignment_.position;
+  pages_[kBaseSlot] = MakeWindow<CDlgBase>(position);
   pages_[kAdvancedSlot] = MakeWindow<CDlgAdvance>(position);
+  pages_[kMacroSlot] = MakeWindow<CDlgMacroSet>();
   pages_[kComboSlot] = MakeWindow<CDlgSingleCombo>();
   for (auto& page : pages_) {
     if (!page) continue;

@@ -22,6 +22,8 @@
 namespace q730x {
 
 class CDlgAdvance;
+class CDlgBase;
+class CDlgMacroSet;
 class CDlgSingleCombo;
 
 class CSettingDlg : public SettingSkinDialog {
@@ -48,7 +50,9 @@ class CSettingDlg : public SettingSkinDialog {
   CGDIBitmapBtn& button(Button which) { return buttons_[int(which)]; }
   // The pages, once the dialog has started (null before, or when one could
   // not be made).
+  CDlgBase* basePage() const;
   CDlgAdvance* advancedPage() const;
+  CDlgMacroSet* macroPage() const;
   CDlgSingleCombo* comboPage() const;
 
  protected:

@@ -17,13 +17,13 @@ void SendKey(WORD virtualKey, bool release, bool extended) {
 }
 }  // namespace
 
-void PressKey(WORD virtualKey, bool extended) { SendKey(virtualKey, false, extended); }
-void ReleaseKey(WORD virtualKey, bool extended) { SendKey(virtualKey, true, extended); }
+void HoldKey(WORD virtualKey, bool extended) { SendKey(virtualKey, false, extended); }
+void LetGoKey(WORD virtualKey, bool extended) { SendKey(virtualKey, true, extended); }
 
 void TapKey(WORD virtualKey, bool extended) {
-  PressKey(virtualKey, extended);
+  HoldKey(virtualKey, extended);
   Pump(30);
-  ReleaseKey(virtualKey, extended);
+  LetGoKey(virtualKey, extended);
   Pump(120);
 }
 
@@ -41,8 +41,8 @@ void InjectText(const std::wstring& text) {
 }
 
 void InjectKeyTap(WORD virtualKey) {
-  PressKey(virtualKey);
-  ReleaseKey(virtualKey);
+  HoldKey(virtualKey);
+  LetGoKey(virtualKey);
 }
 
 void ClickAt(HWND window, POINT client) {

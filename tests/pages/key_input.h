@@ -9,8 +9,8 @@
 
 namespace q730x::test {
 
-void PressKey(WORD virtualKey, bool extended = false);
-void ReleaseKey(WORD virtualKey, bool extended = false);
+void HoldKey(WORD virtualKey, bool extended = false);
+void LetGoKey(WORD virtualKey, bool extended = false);
 // Press and release, then a short pump so the reports arrive.
 void TapKey(WORD virtualKey, bool extended = false);
 // Injects text as Unicode characters, or one key's press and release, and
