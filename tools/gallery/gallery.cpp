@@ -14,7 +14,11 @@
 #include "device/key_tap_binding.h"
 #include "model/key_code.h"
 #include "model/profile_buffers.h"
+#include "model/macro_record.h"
+#include "model/macro_store.h"
 #include "pages/advanced_function_page.h"
+#include "pages/base_function_page.h"
+#include "pages/macro_assignment_page.h"
 #include "pages/key_combination_page.h"
 #include "pages/key_setting_dialog.h"
 #include "pages/message_box.h"
@@ -235,6 +239,27 @@ void ShowSettingDialog() {
   PressKey(combo->hwnd(), 'C');
   MovePointer(dialog.hwnd(), {354, 271});
   Save(dialog.hwnd(), L"setting_dialog_combination");
+
+  // Sample macros in the store, listed on the macro page, removed afterwards.
+  const std::pair<std::uint32_t, std::u16string> samples[] = {
+      {0x6A000001, u"Reload and duck"}, {0x6A000002, u"Build wall"}, {0x6A000003, u"Sprint jump"},
+      {0x6A000004, u"Quick save"}};
+  for (const auto& [id, name] : samples) {
+    std::vector<std::uint32_t> steps = {MakeStep(STEP_PRESS, 0x04), MakeStep(STEP_RELEASE, 0x04)};
+    MacroBuildInput input;
+    input.id = id;
+    input.name = name;
+    if (auto record = BuildMacroRecord(steps, input)) WriteMacro(DefaultMacroRoot(), *record);
+  }
+  SendMessageW(dialog.macroPage()->hwnd(), kRefillMacroListMessage, 0, 0);
+  Click(dialog.button(Button::Tab2));
+  MovePointer(dialog.macroPage()->hwnd(), {120, 25});
+  Save(dialog.hwnd(), L"setting_dialog_macro");
+  for (const auto& sample : samples) DeleteMacro(DefaultMacroRoot(), sample.first);
+
+  Click(dialog.button(Button::Tab3));
+  MovePointer(dialog.basePage()->hwnd(), {120, 100});
+  Save(dialog.hwnd(), L"setting_dialog_base");
 
   SamplePicker picker;
   dialog.advancedPage()->SetPathPicker(&picker);
