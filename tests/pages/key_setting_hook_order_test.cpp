@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/key_tap_binding.h"
+#include "dialog_script.h"
 #include "gui_support.h"
 #include "key_input.h"
 #include "pages/key_combination_page.h"
@@ -27,18 +28,6 @@ struct RecordedCall {
 constexpr POINT kClose{397, 12}, kOk{354, 271}, kRestore{276, 271}, kDisable{32, 267};
 constexpr POINT kTab1{55, 50}, kTab2{159, 50}, kTab4{358, 50};
 
-std::function<void(HWND)> script;
-
-void CALLBACK RunScriptWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND dialog = FindWindowW(nullptr, CSettingDlg::kWindowText);
-  if (!dialog || !IsWindowVisible(dialog)) return;
-  KillTimer(nullptr, timer);
-  SetForegroundWindow(dialog);
-  test::Pump(150);
-  auto run = std::move(script);
-  run(dialog);
-}
-
 class HookOrderTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -52,8 +41,7 @@ class HookOrderTest : public testing::Test {
 
   // Runs the dialog; `steps` clicks; the calls are read afterwards.
   INT_PTR Run(std::function<void(HWND)> steps) {
-    script = std::move(steps);
-    SetTimer(nullptr, 0, 100, &RunScriptWhenOpen);
+    test::RunWhenShown(CSettingDlg::kWindowText, std::move(steps));
     return dialog_.RunModal(nullptr);
   }
   // The calls since the last look, as "Name(a,b)" texts; a window argument
@@ -137,11 +125,10 @@ TEST_F(HookOrderTest, DisableKeepsCaptureOnAndClearingItStopsIt) {
 TEST_F(HookOrderTest, OkRestoreAndAnOutsideCloseEachStopCaptureOnce) {
   for (POINT press : {kOk, kRestore}) {
     CSettingDlg dialog;
-    script = [&](HWND d) {
+    test::RunWhenShown(CSettingDlg::kWindowText, [&](HWND d) {
       TakeCalls();
       Click(d, press);
-    };
-    SetTimer(nullptr, 0, 100, &RunScriptWhenOpen);
+    });
     dialog.RunModal(nullptr);
     EXPECT_EQ(TakeCalls(), kStop);
   }

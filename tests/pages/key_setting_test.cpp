@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "device/key_tap_binding.h"
+#include "dialog_script.h"
 #include "gui_support.h"
 #include "key_input.h"
 #include "markup/language_table.h"
@@ -30,18 +31,6 @@ using Button = CSettingDlg::Button;
 constexpr POINT kClose{397, 12}, kOk{354, 271}, kRestore{276, 271}, kDisable{32, 267};
 constexpr POINT kTab1{55, 50}, kTab2{159, 50}, kTab3{255, 50}, kTab4{358, 50};
 constexpr POINT kCtrlBox{65, 51}, kAltBox{65, 76};  // in the combination page
-
-std::function<void()> script;
-
-void CALLBACK RunScriptWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND dialog = FindWindowW(nullptr, CSettingDlg::kWindowText);
-  if (!dialog || !IsWindowVisible(dialog)) return;  // not up yet: the timer fires again
-  KillTimer(nullptr, timer);
-  SetForegroundWindow(dialog);
-  Pump(200);
-  auto run = std::move(script);
-  run();
-}
 
 // A window that collects the hook's reports, to see whether capture is on.
 class ReportCounter {
@@ -91,9 +80,8 @@ class KeySettingTest : public testing::Test {
   }
 
   INT_PTR Run(int position, std::function<void()> steps, HWND parent = nullptr) {
-    script = std::move(steps);
     dialog_.assignment().position = position;
-    SetTimer(nullptr, 0, 100, &RunScriptWhenOpen);
+    test::RunWhenShown(CSettingDlg::kWindowText, [steps = std::move(steps)](HWND) { steps(); });
     return dialog_.RunModal(parent);
   }
   HWND hwnd() const { return dialog_.hwnd(); }

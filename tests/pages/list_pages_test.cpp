@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_script.h"
 #include "gui_support.h"
 #include "key_input.h"
 #include "markup/language_table.h"
@@ -22,18 +23,6 @@ namespace q730x {
 namespace {
 
 constexpr POINT kOk{354, 271}, kClose{397, 12}, kTab2{159, 50}, kTab3{255, 50};
-
-std::function<void()> script;
-
-void CALLBACK RunScriptWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND dialog = FindWindowW(nullptr, CSettingDlg::kWindowText);
-  if (!dialog || !IsWindowVisible(dialog)) return;
-  KillTimer(nullptr, timer);
-  SetForegroundWindow(dialog);
-  test::Pump(200);
-  auto run = std::move(script);
-  run();
-}
 
 // The base list, entry by entry, with the code of each when the key being
 // edited is at position 37 (the three captures carry it).
@@ -77,9 +66,8 @@ class ListPagesTest : public test::StoreTest {
   }
 
   INT_PTR Run(int position, std::function<void()> steps) {
-    script = std::move(steps);
     dialog_.assignment().position = position;
-    SetTimer(nullptr, 0, 100, &RunScriptWhenOpen);
+    test::RunWhenShown(CSettingDlg::kWindowText, [steps = std::move(steps)](HWND) { steps(); });
     return dialog_.RunModal(nullptr);
   }
   void Click(POINT p) { test::ClickAt(dialog_.hwnd(), p); }
