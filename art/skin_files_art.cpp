@@ -40,12 +40,23 @@ void DrawBoxFrame(const Canvas& c, int width, int height) {
 
 void DrawSetting(const Canvas& c, Look look) {
   DrawWindowBackground(c, {0, 0, 413, 296});
-  DrawCaptionStrip(c, {1, 1, 412, 37});
+  // The header holds two lines drawn by the program: the title (centred, at
+  // the top) and the key's current function (left, just above the tabs), so
+  // it carries its accent along the top edge instead of under a caption.
+  cairo_pattern_t* header = cairo_pattern_create_linear(0, 1, 0, 37);
+  cairo_pattern_add_color_stop_rgb(header, 0, kPanelHigh.r, kPanelHigh.g, kPanelHigh.b);
+  cairo_pattern_add_color_stop_rgb(header, 1, kPanel.r, kPanel.g, kPanel.b);
+  cairo_rectangle(c.cr(), 1, 1, 411, 36);
+  cairo_set_source(c.cr(), header);
+  cairo_fill(c.cr());
+  cairo_pattern_destroy(header);
+  c.FillRect({1, 1, 412, 3}, kAccent, 0.8);
   DrawCloseButton(c, {383, 1, 411, 24}, look);
   // Tab row.
   Box tabs[4] = {{0, 37, 110, 64}, {111, 37, 207, 64}, {208, 37, 303, 64}, {304, 37, 412, 64}};
   c.FillRect({0, 37, 413, 64}, kPanel);
   for (Box t : tabs) DrawTab(c, t, look);
+  c.Line(1, 36.5, 412, 36.5, kLineSoft);
   c.Line(0, 64.5, 413, 64.5, kLine);
   // The page area and its frame; the pages paint inside.
   c.FillRounded({17, 70, 395, 247}, 5, Colour(15, 15, 15));

@@ -11,6 +11,16 @@
 
 #include "markup/language_table.h"
 #include "model/key_layout_table.h"
+#include "device/key_tap_binding.h"
+#include "model/key_code.h"
+#include "model/profile_buffers.h"
+#include "model/macro_record.h"
+#include "model/macro_store.h"
+#include "pages/advanced_function_page.h"
+#include "pages/base_function_page.h"
+#include "pages/macro_assignment_page.h"
+#include "pages/key_combination_page.h"
+#include "pages/key_setting_dialog.h"
 #include "pages/message_box.h"
 #include "pages/notice_box.h"
 #include "pages/progress_box.h"
@@ -187,54 +197,87 @@ void ShowMacroManager() {
   Save(main.hwnd(), L"main_window_macros_rename");
 }
 
+// Answers the advanced page's pickers with sample paths, as a user would choose them.
+class SamplePicker : public PathPicker {
+ public:
+  std::optional<std::wstring> PickFile(const FilePickerRequest& request) override {
+    if (std::wstring(request.filter).find(L"wav") != std::wstring::npos)
+      return L"C:\\Windows\\Media\\chord.wav";
+    return L"C:\\Program Files\\Kavex\\Game Launcher\\launcher.exe";
+  }
+  std::optional<std::wstring> PickFolder() override { return L"D:\\Screenshots"; }
+};
+
+void Click(CGDIBitmapBtn& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
+
+// A key as the user presses it: through the hook library when it is bound,
+// otherwise as the report the library would post.
+void PressKey(HWND combo, WORD vk) {
+  if (!KeyTap.Bound()) {
+    SendMessageW(combo, kKeyTapReportMessage, vk, 0);
+    return;
+  }
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = vk;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+  Pump(300);
+}
+
+// The real key setting dialog for the Caps Lock key, on each of its pages.
 void ShowSettingDialog() {
-  SampleWindow dialog(139, {413, 296}, {0, 0, 0, L"setting", L"Setting"},
-                      {{{383, 1, 411, 24}},
-                       {{316, 254, 393, 289}, L"OK"},
-                       {{238, 254, 315, 289}, L"Restore"},
-                       {{0, 37, 110, 64}, L"Combination", true, true},
-                       {{111, 37, 207, 64}, L"Macro", true},
-                       {{208, 37, 303, 64}, L"Base", true},
-                       {{304, 37, 412, 64}, L"Advanced", true},
-                       {{23, 258, 42, 277}, L"", true}},
-                      {{L"Edit key", {135, 1, 277, 20}, RGB(88, 95, 105),
-                        DT_CENTER | DT_SINGLELINE | DT_VCENTER},
-                       {L"Current: Caps Lock", {5, 16, 180, 38}, RGB(189, 189, 200)},
-                       {L"Disable", {46, 258, 106, 278}, RGB(189, 189, 200)}});
+  BindKeyTap();
+  BuildDefaultMatrix();
+  buffers::KeyMatrix = DefaultMatrix;
+  CSettingDlg dialog;
+  dialog.assignment().position = 17;
   if (!dialog.CreateModeless(nullptr)) return (void)++failures;
-  SampleWindow combo(142, {370, 169}, {0, 0, 0, L"combo", L"Combo"},
-                     {{{59, 45, 72, 58}, L"", true, true}, {{59, 70, 72, 83}, L"", true},
-                      {{59, 94, 72, 108}, L"", true}, {{58, 119, 72, 133}, L"", true}},
-                     {{L"C", {175, 78, 327, 102}, RGB(23, 148, 195)}});
-  combo.PlaceAt({21, 74});
-  if (!combo.CreateModeless(dialog.hwnd())) return (void)++failures;
-  ShowWindow(combo.hwnd(), SW_SHOW);
+  using Button = CSettingDlg::Button;
   ShowWindow(dialog.hwnd(), SW_SHOW);
   SetForegroundWindow(dialog.hwnd());
-  MovePointer(dialog.hwnd(), {276, 271});
-  Save(dialog.hwnd(), L"setting_dialog");
+  Pump(300);
 
-  SampleWindow advanced(141, {370, 169}, {0, 0, 0, L"advanced", L"Advanced"},
-                        {{{21, 37, 38, 54}, L"", true, true}, {{103, 36, 263, 52}, L"C:\\Windows\\Media\\chord.wav", true},
-                         {{273, 33, 349, 55}, L"Open"},
-                         {{21, 63, 38, 80}, L"", true}, {{103, 63, 262, 79}, L"", true},
-                         {{273, 59, 349, 81}, L"Open"},
-                         {{21, 88, 38, 105}, L"", true}, {{103, 89, 262, 105}, L"", true},
-                         {{273, 86, 349, 108}, L"Open"},
-                         {{21, 114, 38, 131}, L"", true}, {{103, 116, 262, 132}, L"", true},
-                         {{273, 113, 349, 135}, L"Open"}},
-                        {{L"Sound", {41, 36, 97, 56}, RGB(88, 95, 105)},
-                         {L"Program", {41, 63, 97, 83}, RGB(88, 95, 105)},
-                         {L"File", {41, 89, 97, 109}, RGB(88, 95, 105)},
-                         {L"Folder", {41, 116, 97, 136}, RGB(88, 95, 105)}});
-  advanced.PlaceAt({21, 74});
-  ShowWindow(combo.hwnd(), SW_HIDE);
-  if (!advanced.CreateModeless(dialog.hwnd())) return (void)++failures;
-  ShowWindow(advanced.hwnd(), SW_SHOW);
-  dialog.button(3).SetChecked(false);
-  dialog.button(6).SetChecked(true);
-  MovePointer(advanced.hwnd(), {311, 70});
+  CDlgSingleCombo* combo = dialog.comboPage();
+  Click(combo->box(ComboModifier::Ctrl));
+  PressKey(combo->hwnd(), 'C');
+  MovePointer(dialog.hwnd(), {354, 271});
+  Save(dialog.hwnd(), L"setting_dialog_combination");
+
+  // Sample macros in the store, listed on the macro page, removed afterwards.
+  const std::pair<std::uint32_t, std::u16string> samples[] = {
+      {0x6A000001, u"Reload and duck"}, {0x6A000002, u"Build wall"}, {0x6A000003, u"Sprint jump"},
+      {0x6A000004, u"Quick save"}};
+  for (const auto& [id, name] : samples) {
+    std::vector<std::uint32_t> steps = {MakeStep(STEP_PRESS, 0x04), MakeStep(STEP_RELEASE, 0x04)};
+    MacroBuildInput input;
+    input.id = id;
+    input.name = name;
+    if (auto record = BuildMacroRecord(steps, input)) WriteMacro(DefaultMacroRoot(), *record);
+  }
+  SendMessageW(dialog.macroPage()->hwnd(), kRefillMacroListMessage, 0, 0);
+  Click(dialog.button(Button::Tab2));
+  MovePointer(dialog.macroPage()->hwnd(), {120, 25});
+  Save(dialog.hwnd(), L"setting_dialog_macro");
+  for (const auto& sample : samples) DeleteMacro(DefaultMacroRoot(), sample.first);
+
+  Click(dialog.button(Button::Tab3));
+  MovePointer(dialog.basePage()->hwnd(), {120, 100});
+  Save(dialog.hwnd(), L"setting_dialog_base");
+
+  SamplePicker picker;
+  dialog.advancedPage()->SetPathPicker(&picker);
+  Click(dialog.button(Button::Tab4));
+  Click(dialog.advancedPage()->openButton(1));
+  Click(dialog.advancedPage()->openButton(3));
+  Click(dialog.advancedPage()->openButton(0));
+  MovePointer(dialog.advancedPage()->hwnd(), {311, 70});
   Save(dialog.hwnd(), L"setting_dialog_advanced");
+
+  Click(dialog.button(Button::Disable));
+  MovePointer(dialog.hwnd(), {276, 271});
+  Save(dialog.hwnd(), L"setting_dialog_disabled");
+  dialog.Destroy();
 }
 
 void ShowSmallDialogs() {
