@@ -246,8 +246,8 @@ void ShowSettingDialog() {
 
   // Sample macros in the store, listed on the macro page, removed afterwards.
   const std::pair<std::uint32_t, std::u16string> samples[] = {
-      {0x6A000001, u"Reload and duck"}, {0x6A000002, u"Build wall"}, {0x6A000003, u"Sprint jump"},
-      {0x6A000004, u"Quick save"}};
+      {0x006A0001, u"Reload and duck"}, {0x006A0002, u"Build wall"}, {0x006A0003, u"Sprint jump"},
+      {0x006A0004, u"Quick save"}};
   for (const auto& [id, name] : samples) {
     std::vector<std::uint32_t> steps = {MakeStep(STEP_PRESS, 0x04), MakeStep(STEP_RELEASE, 0x04)};
     MacroBuildInput input;
