@@ -251,6 +251,38 @@ TEST_F(ApplicationTest, ACloseDuringAModalLoopInsideAHandlerWaitsForItAndEnds) {
   EXPECT_FALSE(IsWindow(about));
 }
 
+// A window titled like the key setting dialog, noting the close request it gets.
+bool settingWindowAskedToClose = false;
+LRESULT CALLBACK NoteClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return settingWindowAskedToClose = true, 0;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ApplicationTest, ClosingAlsoClosesAKeySettingDialog) {
+  WNDCLASSW settingClass{};
+  settingClass.lpfnWndProc = &NoteClose;
+  settingClass.hInstance = GetModuleHandleW(nullptr);
+  settingClass.lpszClassName = L"SettingStandIn";
+  RegisterClassW(&settingClass);
+  HWND setting = CreateWindowExW(0, L"SettingStandIn", L"KavexQ730XSetting", WS_POPUP, 0, 0, 10, 10,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(setting);
+  settingWindowAskedToClose = false;
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (!settingWindowAskedToClose && GetTickCount64() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(20);
+  }
+  EXPECT_TRUE(settingWindowAskedToClose);
+  EXPECT_TRUE(utility.Ended(15000));
+  DestroyWindow(setting);
+}
+
 // Counts the tray messages a window of ours, without a title, receives.
 int foreignTrayMessages = 0;
 LRESULT CALLBACK CountTrayMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

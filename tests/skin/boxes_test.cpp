@@ -84,6 +84,31 @@ void CALLBACK OpenInnerBox(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(FindWindowW(nullptr, L"Info Box"), WM_CLOSE, 0, 0);
 }
 
+// The message box keeps the platform's dialog keys: Enter is OK, Escape cancels.
+WORD messageBoxKey = 0;
+void CALLBACK PressKeyInMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = FindWindowW(nullptr, L"Info Box");
+  if (!box) return;
+  KillTimer(nullptr, timer);
+  SetForegroundWindow(box);
+  SetFocus(box);
+  INPUT input[2]{};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = messageBoxKey;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+TEST_F(BoxesTest, MessageBoxTakesEnterAsOkAndEscapeAsCancel) {
+  messageBoxKey = VK_RETURN;
+  SetTimer(nullptr, 0, 150, &PressKeyInMessageBox);
+  EXPECT_EQ(ShowMessageBox(L"Enter"), IDOK);
+  messageBoxKey = VK_ESCAPE;
+  SetTimer(nullptr, 0, 150, &PressKeyInMessageBox);
+  EXPECT_EQ(ShowMessageBox(L"Escape"), IDCANCEL);
+  EXPECT_FALSE(MessageBoxOpen);
+}
+
 TEST_F(BoxesTest, ANestedBoxLeavesTheOuterBoxCountedAsOpen) {
   flagAfterInnerBox = false;
   SetTimer(nullptr, 0, 300, &OpenInnerBox);
