@@ -11,14 +11,14 @@ namespace q730x {
 namespace {
 
 // One row as the page lays it out. A row without a file request picks a folder.
-struct RowSpec {
+struct RowLayout {
   std::wstring LanguageTable::*label;
   RECT labelRect, optionRect, pathRect, openRect;
   ActionKind kind;
   std::optional<FilePickerRequest> file;
 };
 
-const RowSpec kRowSpecs[CDlgAdvance::kRows] = {
+const RowLayout kRowLayouts[CDlgAdvance::kRows] = {
     {&LanguageTable::str_advanced_sound, {41, 36, 97, 56}, {21, 37, 38, 54}, {103, 36, 263, 52},
      {273, 33, 349, 55}, ACTION_PLAY_SOUND,
      FilePickerRequest{L".wav*", L"*.wav*", L"(*.wav*)|*.wav*||", L"c:\\Windows\\Media"}},
@@ -49,14 +49,14 @@ bool CDlgAdvance::OnInitDialog() {
   LoadSettingSkin();
   DragParentInstead();
   for (int r = 0; r < kRows; ++r) {
-    const RowSpec& spec = kRowSpecs[r];
+    const RowLayout& layout = kRowLayouts[r];
     Row& row = rows_[r];
-    CreateSkinButton(row.option, spec.optionRect);
+    CreateSkinButton(row.option, layout.optionRect);
     row.option.SetCheckMode(true);
-    row.option.SetUserValue(MakeActionCode(spec.kind, std::uint8_t(position_)).Value());
-    CreateSkinButton(row.open, spec.openRect, Language.str_advanced_open);
+    row.option.SetUserValue(MakeActionCode(layout.kind, std::uint8_t(position_)).Value());
+    CreateSkinButton(row.open, layout.openRect, Language.str_advanced_open);
     // The path field is a check button that is never checked.
-    CreateSkinButton(row.path, spec.pathRect);
+    CreateSkinButton(row.path, layout.pathRect);
     row.path.SetCheckMode(true);
     row.path.SetTooltip(Language.str_msg7);
   }
@@ -73,8 +73,8 @@ void CDlgAdvance::Pick(int row) {
   {
     // A close request that arrives while the picker runs waits for it.
     ModalScope scope;
-    const RowSpec& spec = kRowSpecs[row];
-    path = spec.file ? picker_->PickFile(*spec.file) : picker_->PickFolder();
+    const RowLayout& layout = kRowLayouts[row];
+    path = layout.file ? picker_->PickFile(*layout.file) : picker_->PickFolder();
   }
   if (!path || !hwnd()) return;  // cancelled: the field keeps its text
   rows_[row].path.SetText(*path);
@@ -114,9 +114,9 @@ void CDlgAdvance::PaintTexts(HDC dc) {
   SelectedFont selected(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kLabelColour);
-  for (const RowSpec& spec : kRowSpecs) {
-    const std::wstring& label = Language.*spec.label;
-    RECT r = spec.labelRect;
+  for (const RowLayout& layout : kRowLayouts) {
+    const std::wstring& label = Language.*layout.label;
+    RECT r = layout.labelRect;
     DrawTextW(dc, label.c_str(), int(label.size()), &r,
               DT_SINGLELINE | DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS | DT_NOCLIP);
   }
