@@ -159,7 +159,8 @@ TEST_F(PresenceTrackerTest, UnexpectedRemovalEndsTheProgramExpectedOnesDoNot) {
 }
 
 TEST_F(PresenceTrackerTest, ArrivalClearsTheFlagsAndReopensOrStartsTheTimer) {
-  window_.flags = {true, true};
+  window_.flags.deviceAbsent = true;
+  window_.flags.rateChangePending = true;
   Notify(DBT_DEVICEARRIVAL);
   EXPECT_FALSE(window_.flags.deviceAbsent);
   EXPECT_FALSE(window_.flags.rateChangePending);
