@@ -215,6 +215,27 @@ TEST_F(DownloadTest, ARefusedSlotWriteFailsTheDownloadBeforeTheMatrix) {
   EXPECT_EQ(keyboard().DumpField("matrix"), test::ToHex(DefaultMatrix.bytes(), kKeyMatrixBytes));
 }
 
+TEST_F(DownloadTest, QueriesDuringADownloadWaitForTheBlockInFlightAndBothSucceed) {
+  StoredMacro(0x5000, 0);
+  GiveMacro(KeyLayoutTable[0].position, 0x5000);
+  ASSERT_TRUE(keyboard().Admin("version 6.4"));
+  ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
+  int answered = 0;
+  std::uint32_t interval = 0;
+  for (int i = 0; i < 4; ++i) {
+    test::MessageWindow::PumpUntil(nullptr, 150);  // into the slot, then the matrix
+    FirmwareMajor = 0;
+    answered += ReadFirmwareVersion() && FirmwareMajor == 6 && FirmwareMinor == 4;
+    answered += ReadReportInterval(interval) && interval == 1;
+  }
+  ASSERT_TRUE(recorder_.WaitForClose());
+  EXPECT_EQ(answered, 8);
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_DONE, WM_CLOSE}));
+  EXPECT_TRUE(keyboard().LogWith("abandoned").empty());
+  EXPECT_EQ(keyboard().LogWith("result=refused").size(), 0u);
+  EXPECT_EQ(SlotWrites(0), 1u);
+}
+
 TEST_F(DownloadTest, RefusedMatrixWriteIsReportedAsAFailure) {
   ASSERT_TRUE(keyboard().Admin("unplug"));
   Download();
