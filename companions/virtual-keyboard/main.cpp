@@ -28,6 +28,7 @@ const char kUsage[] =
     "  unplug | plug              leave or join the bus\n"
     "  loader on|off              firmware loader mode\n"
     "  hid on|off                 whether the HID interface opens\n"
+    "  hid-delay <ms>             how long the HID interface takes to open after a plug\n"
     "  version <major>.<minor>    set the firmware version\n"
     "  interval <ms>              set the report interval it answers with (any value)\n"
     "  refuse <n> [after <m>]     refuse the next n driver requests (after m more)\n"

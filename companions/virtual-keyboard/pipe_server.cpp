@@ -11,6 +11,26 @@ namespace {
 
 constexpr DWORD kPipeBuffer = 64 * 1024;
 
+// The kernel object type of a handle ("Semaphore", "Event", ...), or "" when
+// it cannot be told. ntdll's object query is bound at run time.
+std::wstring ObjectTypeName(HANDLE handle) {
+  struct TypeInformation {
+    USHORT length;
+    USHORT maximumLength;
+    PWSTR buffer;
+  };
+  using QueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const auto query = reinterpret_cast<QueryObject>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  if (!query) return std::wstring();
+  alignas(8) std::uint8_t buffer[1024] = {};
+  constexpr int kObjectTypeInformation = 2;
+  if (query(handle, kObjectTypeInformation, buffer, sizeof buffer, nullptr) < 0) return std::wstring();
+  const auto* info = reinterpret_cast<const TypeInformation*>(buffer);
+  if (!info->buffer || info->length / 2 > 256) return std::wstring();
+  return std::wstring(info->buffer, info->length / 2);
+}
+
 // A client's semaphore, duplicated into this process as a driver would take
 // its own reference on registration.
 class SemaphoreSignal final : public EventSignal {
@@ -46,7 +66,12 @@ class ClientSignalOpener final : public SignalOpener {
       reason = "handle is not open in the client (error " + std::to_string(GetLastError()) + ")";
       return nullptr;
     }
-    return std::make_unique<SemaphoreSignal>(own);
+    auto signal = std::make_unique<SemaphoreSignal>(own);
+    if (ObjectTypeName(own) != L"Semaphore") {
+      reason = "handle is not a semaphore";
+      return nullptr;
+    }
+    return signal;
   }
 
  private:

@@ -121,6 +121,7 @@ ControlResult VirtualDevice::Control(unsigned client, SignalOpener& opener, std:
   std::lock_guard lock(mutex_);
   // Stamped on arrival, so that pacing seen in the log is the sender's.
   const double arrival = Now();
+  arrival_ = arrival;
   std::string line = "client=" + std::to_string(client) + " code=" + Hex32(code);
   ControlResult result;
   if (acceptBeforeRefusing_ > 0) {
@@ -226,16 +227,23 @@ ControlResult VirtualDevice::Request(unsigned client, SignalOpener& opener,
       std::unique_ptr<EventSignal> signal = opener.Open(r.semaphore(), reason);
       if (!signal)
         return Refuse(ERR_INVALID_PARAMETER, "event semaphore unusable: " + reason, line);
-      registrations_[client] = Registration{std::move(signal), {}};
+      registrations_[client] = Registration{std::move(signal), {}, false};
       return Accept(line);
     }
     case REQ_UNREGISTER:
       if (registrations_.erase(client) == 0)
         return Refuse(ERR_GEN_FAILURE, "unregister without a registration", line);
       return Accept(line);
-    case REQ_SETUP:
+    case REQ_SETUP: {
+      auto it = registrations_.find(client);
+      if (it == registrations_.end())
+        return Refuse(ERR_GEN_FAILURE, "set-up request without a registration", line);
+      it->second.setUp = true;
       return Accept(line);
+    }
     case REQ_COMMAND: {
+      if (const std::string why = NotSetUp(client); !why.empty())
+        return Refuse(ERR_GEN_FAILURE, why, line);
       if (const std::string why = KeyboardUnavailable(); !why.empty())
         return Refuse(ERR_DEVICE_NOT_CONNECTED, why, line);
       if (!readBack) return Command(r.data(), line);
@@ -247,11 +255,36 @@ ControlResult VirtualDevice::Request(unsigned client, SignalOpener& opener,
       return Accept(line, std::vector<std::uint8_t>(answer.bytes.begin(), answer.bytes.end()));
     }
     default: {  // REQ_CHUNK
+      if (const std::string why = NotSetUp(client); !why.empty())
+        return Refuse(ERR_GEN_FAILURE, why, line);
       if (const std::string why = KeyboardUnavailable(); !why.empty())
         return Refuse(ERR_DEVICE_NOT_CONNECTED, why, line);
       return Chunk(r.data(), line);
     }
   }
+}
+
+std::string VirtualDevice::NotSetUp(unsigned client) const {
+  auto it = registrations_.find(client);
+  if (it == registrations_.end()) return "client has not registered its event semaphore";
+  if (!it->second.setUp) return "client has not sent the set-up request";
+  return std::string();
+}
+
+std::string VirtualDevice::TooSoon() const {
+  char text[96];
+  if (transfer_.lastChunkAt < 0) {
+    const double gap = arrival_ - transfer_.commandAt;
+    if (gap >= kCommandToChunkMs) return std::string();
+    std::snprintf(text, sizeof text, "chunk %.1f ms after its command (%.0f ms at least)", gap,
+                  kCommandToChunkMs);
+  } else {
+    const double gap = arrival_ - transfer_.lastChunkAt;
+    if (gap >= kChunkGapMs) return std::string();
+    std::snprintf(text, sizeof text, "chunk %.1f ms after the previous one (%.0f ms at least)", gap,
+                  kChunkGapMs);
+  }
+  return text;
 }
 
 ControlResult VirtualDevice::Command(const std::uint8_t* c, std::string& line) {
@@ -293,6 +326,7 @@ ControlResult VirtualDevice::Command(const std::uint8_t* c, std::string& line) {
       AbandonTransfer();
       transfer_.target = Target::Matrix;
       transfer_.expected = kKeyMatrixBytes;
+      transfer_.commandAt = arrival_;
       return Accept(line);
     }
     case CMD_WRITE_MACRO_SLOT: {
@@ -305,6 +339,7 @@ ControlResult VirtualDevice::Command(const std::uint8_t* c, std::string& line) {
       transfer_.target = Target::MacroSlot;
       transfer_.slot = c[2];
       transfer_.expected = kMacroImageBytes;
+      transfer_.commandAt = arrival_;
       return Accept(line);
     }
     default:
@@ -319,6 +354,10 @@ ControlResult VirtualDevice::Chunk(const std::uint8_t* data, std::string& line) 
                                           : "data chunk without a preceding write command",
                   line);
   }
+  // A refused chunk leaves the transfer as it was: the sender may send it again.
+  if (const std::string why = TooSoon(); !why.empty())
+    return Refuse(ERR_INVALID_PARAMETER, why, line);
+  transfer_.lastChunkAt = arrival_;
   transfer_.received.insert(transfer_.received.end(), data, data + kChunkBytes);
   if (transfer_.received.size() < transfer_.expected) return Accept(line);
 
@@ -400,6 +439,7 @@ void VirtualDevice::RejoinReturn(unsigned generation) {
   std::lock_guard lock(mutex_);
   if (generation != plugGeneration_ || state_.attached) return;
   state_.attached = true;
+  hidReadyAt_ = Now() + hidDelayMs_;
   Log("note=\"rejoined the bus\"");
   Changed();
 }
@@ -462,6 +502,12 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
   } else if (verb == "hid-open") {
     if (!(state_.attached && !state_.loaderMode && state_.hidReady))
       return fail("HID interface not ready");
+    if (Now() < hidReadyAt_) return fail("HID interface still opening after the plug");
+    reply = "ok";
+  } else if (verb == "hid-delay") {
+    if (words.size() != 2 || !ParseUnsigned(words[1], a) || a > 600000)
+      return fail("usage: hid-delay <ms>");
+    hidDelayMs_ = static_cast<unsigned>(a);
     reply = "ok";
   } else if (verb == "press" || verb == "event") {
     if (words.size() < 2 || words.size() > 3 || !ParseUnsigned(words[1], a) ||
@@ -486,6 +532,7 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     ++plugGeneration_;
     state_.attached = verb == "plug";
     if (!state_.attached) AbandonTransfer();
+    if (state_.attached) hidReadyAt_ = Now() + hidDelayMs_;
     Log("note=\"" + std::string(state_.attached ? "plugged in" : "unplugged") + "\"");
     Changed();
     reply = "ok";
@@ -529,6 +576,8 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
   } else if (verb == "factory") {
     state_ = FactoryState();
     transfer_ = Transfer{};
+    hidDelayMs_ = 0;
+    hidReadyAt_ = 0;
     Changed();
     reply = "ok";
   } else if (verb == "presence") {

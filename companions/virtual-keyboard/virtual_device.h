@@ -78,11 +78,16 @@ class VirtualDevice {
   bool StopRequested() const;
 
   static constexpr std::size_t kMaxLogLines = 200000;
+  // The keyboard's pacing: a chunk comes at least this long after its write
+  // command, and at least kChunkGapMs after the previous chunk.
+  static constexpr double kCommandToChunkMs = 10;
+  static constexpr double kChunkGapMs = 20;
 
  private:
   struct Registration {
     std::unique_ptr<EventSignal> signal;
     std::deque<std::uint32_t> events;
+    bool setUp = false;  // the set-up request (kind 32) came after the registration
   };
   enum class Target { None, Matrix, MacroSlot };
   struct Transfer {
@@ -91,6 +96,8 @@ class VirtualDevice {
     std::size_t expected = 0;
     std::vector<std::uint8_t> received;
     bool justCompleted = false;  // a chunk now is beyond the announced length
+    double commandAt = 0;        // arrival of the write command
+    double lastChunkAt = -1;     // arrival of the last accepted chunk, -1: none yet
   };
 
   ControlResult Dispatch(unsigned client, SignalOpener& opener, std::uint32_t code,
@@ -100,6 +107,10 @@ class VirtualDevice {
                         std::size_t inputLength, std::uint32_t outputLength, std::string& line);
   ControlResult Command(const std::uint8_t* command, std::string& line);
   ControlResult Chunk(const std::uint8_t* data, std::string& line);
+  // Why a client may not send commands or data yet, or "".
+  std::string NotSetUp(unsigned client) const;
+  // Why a chunk arriving now comes too soon, or "".
+  std::string TooSoon() const;
   ControlResult ReadEvent(unsigned client, const std::uint8_t* input, std::size_t inputLength,
                           std::uint32_t outputLength, std::string& line);
   std::string KeyboardUnavailable() const;
@@ -123,6 +134,9 @@ class VirtualDevice {
   unsigned acceptBeforeRefusing_ = 0;  // requests still served before refuseNext_ applies
   unsigned dropReplies_ = 0;
   unsigned plugGeneration_ = 0;
+  double arrival_ = 0;          // of the control call being served
+  unsigned hidDelayMs_ = 0;     // how long the HID interface takes to open after a plug
+  double hidReadyAt_ = 0;       // when it opens after the last plug
   bool stopRequested_ = false;
   std::deque<std::string> log_;
 };

@@ -112,6 +112,10 @@ bool OpenDriver() {
   if (!device->Control(kIoctlRequest, registration.bytes.data(), DriverRequest::kSize, nullptr, 0,
                        nullptr))
     return false;
+  // The driver serves commands only after the set-up request; its answer
+  // decides nothing here (the registration did), a refusal shows in the commands.
+  const DriverRequest setup = MakeSetupRequest();
+  device->Control(kIoctlRequest, setup.bytes.data(), DriverRequest::kSize, nullptr, 0, nullptr);
   std::lock_guard lock(g_deviceMutex);
   g_device = std::move(device);
   return true;

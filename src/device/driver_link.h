@@ -29,8 +29,9 @@ constexpr const wchar_t* kHidLibraryName = L"HidBridge.dll";
 using OpenHidDeviceFunction = HANDLE(__cdecl*)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
                                                DWORD);
 
-// Opens the device, sends it the configuration value 15 and registers the
-// event semaphore. False (and no device kept) when it is missing or refuses.
+// Opens the device, sends it the configuration value 15, registers the event
+// semaphore and sends the one set-up request (kind 32). False (and no device
+// kept) when it is missing or refuses the registration.
 bool OpenDriver();
 // Unregisters and closes the device if it is open. Always true.
 bool CloseDriver();
@@ -39,7 +40,7 @@ bool DriverOpen();
 bool SendRequest(const DriverRequest& request);
 // The same with the 180-byte record read back into request.
 bool SendReadBackRequest(DriverRequest& request);
-// The one kind 32 request sent after a successful open.
+// A kind 32 set-up request (OpenDriver already sends one).
 bool SendSetupRequest();
 // One control call on the current device; false when the device is not open.
 bool DeviceControl(DWORD code, const void* input, DWORD inputLength, void* output,

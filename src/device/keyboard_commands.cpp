@@ -3,6 +3,8 @@
 #include "device/driver_link.h"
 
 #include <algorithm>
+#include <mutex>
+
 #include "device/precise_wait.h"
 
 namespace q730x {
@@ -12,10 +14,19 @@ std::atomic<std::uint32_t> FirmwareMinor{0};
 
 namespace {
 
+// Held for one whole exchange with the keyboard: a query with its read back,
+// a write command with all its chunks, a set-interval command. The keyboard
+// drops a data transfer when another command comes in before its last chunk,
+// and keeps one reply for whoever reads it back, so a firmware or interval
+// query from the interface thread waits for the block the download has in
+// flight (at most one matrix write, about 0.4 s) instead of breaking it.
+std::mutex g_exchangeLock;
+
 // Sends a query command and reads its reply; the reply counts only when it
 // echoes the command byte (another command may have come in between).
 bool Query(std::uint8_t code, DeviceCommand& reply) {
   if (!DriverOpen()) return false;
+  std::lock_guard exchange(g_exchangeLock);
   TimerResolutionScope resolution;
   if (!SendCommand(MakeQueryCommand(code))) return false;
   WaitAtLeast(kWaitAfterCommandMs);
@@ -30,6 +41,7 @@ bool Query(std::uint8_t code, DeviceCommand& reply) {
 // A write command followed by its data.
 bool WriteBlock(const DeviceCommand& command, const std::uint8_t* data, std::size_t length) {
   if (!DriverOpen()) return false;
+  std::lock_guard exchange(g_exchangeLock);
   TimerResolutionScope resolution;
   if (!SendCommand(command)) return false;
   WaitAtLeast(kWaitAfterCommandMs);
@@ -63,6 +75,7 @@ bool WriteChunks(const std::uint8_t* data, std::size_t length) {
 }
 
 bool SetReportInterval(std::uint8_t intervalMs) {
+  std::lock_guard exchange(g_exchangeLock);
   return SendCommand(MakeSetReportIntervalCommand(intervalMs));
 }
 

@@ -1,7 +1,10 @@
 // The keyboard's command set: 8-byte commands sent (or read back) as kind 8
 // requests, and bulk data in 32-byte chunks sent as kind 256 requests.
-// Safe to call from any thread; each request is one independent driver call.
-// All functions fail at once when the driver device is not open.
+// Safe to call from any thread. The exchanges (queries, block writes, the
+// set-interval command) take one lock each, so that they never interleave on
+// the keyboard; SendCommand, ReadCommand and WriteChunks are the bare
+// requests they are made of. All functions fail at once when the driver
+// device is not open.
 #pragma once
 
 #include <atomic>

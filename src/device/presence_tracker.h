@@ -15,10 +15,11 @@ namespace q730x {
 // Set while the firmware burn tool runs.
 extern std::atomic<bool> FirmwareUpdateActive;
 
-// The keyboard page's presence flags.
+// The keyboard page's presence flags. DeviceAbsent is read by download
+// workers on their own threads, hence atomic.
 struct PresenceFlags {
-  bool deviceAbsent = false;       // removed and not back yet
-  bool rateChangePending = false;  // a report rate command was sent
+  std::atomic<bool> deviceAbsent{false};  // removed and not back yet
+  bool rateChangePending = false;         // a report rate command was sent
 };
 
 // What the tracker asks of the main window.

@@ -171,18 +171,13 @@ void LoadProfile(int n) {
 
 void SaveProfile(int n) {
   if (!ValidProfile(n)) return;
-  if (const UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n))) {
-    WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
-    WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
-    WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
-  } else {
-    const UniqueRegKey created = CreateStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
-    WriteBinary(created.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
-    buffers::AuxInfo.fill(AuxRecord{});
-    WriteBinary(created.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
-    ResetRateAndText(buffers::ConfigInfo);
-    WriteBinary(created.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
-  }
+  // A key that vanished is made again and given the buffers as they are: the
+  // matrix still points at the actions and macros that AuxInfo names.
+  UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+  if (!key) key = CreateStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+  WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
+  WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
+  WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
   UniqueRegKey root = OpenRoot();
   if (!root) {
     root = CreateRoot();

@@ -30,7 +30,8 @@ void SyncProfileFiles();
 // defaults and written back.
 void LoadProfile(int n);
 
-// Writes KeyMatrix, AuxInfo and ConfigInfo to profile n and MacroUse to the root.
+// Writes KeyMatrix, AuxInfo and ConfigInfo to profile n and MacroUse to the root,
+// as they are; a profile key that vanished is created again.
 void SaveProfile(int n);
 
 // Writes profile n's file from what the registry holds; n = -1 writes all five.

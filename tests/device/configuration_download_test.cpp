@@ -1,10 +1,11 @@
 // A whole profile downloaded to the virtual keyboard: progress and result
-// messages in order, macros given slots in walking order, keys pointed at
-// their slots or back at their defaults, a refused matrix write, an absent
-// keyboard, and the page's lock.
+// messages in order, macros given slots in walking order and written once,
+// keys pointed at their slots or back at their defaults, refused slot and
+// matrix writes, an absent keyboard, a page that went, and the page's lock.
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <optional>
 
 #include "device/configuration_download.h"
 #include "device/driver_link.h"
@@ -67,6 +68,19 @@ MacroRecord StoredMacro(std::uint32_t id, std::uint32_t mode) {
   return r;
 }
 
+// A record stored under id whose own id field says recordIdField.
+void StoreCraftedMacro(std::uint32_t id, std::uint32_t recordIdField, std::uint32_t mode) {
+  MacroRecord r = StoredMacro(id, mode);
+  r.SetId(recordIdField);
+  HKEY key = nullptr;
+  const std::wstring path = std::wstring(kMacroRootPath) + MacroSubkeyName(id);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, nullptr, 0, REG_BINARY, r.bytes().data(), DWORD(r.bytes().size()));
+  RegCloseKey(key);
+}
+
 void GiveMacro(int position, std::uint32_t id) {
   buffers::KeyMatrix[position] = MakeMacroCode();
   buffers::AuxInfo[position].SetMacroId(id);
@@ -91,16 +105,19 @@ class DownloadTest : public test::VirtualKeyboardSuite {
   }
   // Downloads with the recorder as both page and progress window.
   void Download() {
-    ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), &lock_, &absent_}, recorder_.hwnd()));
+    ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
     ASSERT_TRUE(recorder_.WaitForClose());
+  }
+  // How often the keyboard completed the write of a slot.
+  static std::size_t SlotWrites(int slot) {
+    return keyboard().LogWith("macro slot " + std::to_string(slot) + " written").size();
   }
   static std::string KeyHex(int position) {
     return keyboard().DumpField("matrix").substr(std::size_t(position) * 8, 8);
   }
 
   CUSBDriver link_;
-  std::mutex lock_;
-  std::atomic<bool> absent_{false};
+  std::shared_ptr<DownloadShare> share_ = std::make_shared<DownloadShare>();
   Recorder recorder_;
 };
 
@@ -130,7 +147,7 @@ TEST_F(DownloadTest, OneMacroOnTwoKeysGoesToSlotZeroAndBothKeysPointThere) {
   EXPECT_EQ(MacroSlotTable[0].slot, 0);
   EXPECT_EQ(MacroSlotTable[1].id, 0u);
   EXPECT_EQ(keyboard().DumpField("slots"), "0");
-  EXPECT_EQ(keyboard().LogWith("macro slot 0 written").size(), 2u) << "written once per key";
+  EXPECT_EQ(SlotWrites(0), 1u) << "written once per download";
   EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_DONE, WM_CLOSE}));
 }
 
@@ -151,6 +168,74 @@ TEST_F(DownloadTest, MissingMacrosAndAThirtyFirstMacroFallBackToTheDefault) {
   EXPECT_EQ(MacroSlotTable[29].id, 0x100u + 29);
 }
 
+TEST_F(DownloadTest, AMacroOnPauseIsWrittenOnceThoughPositionZeroIsWalked55Times) {
+  StoredMacro(0x2000, 0);
+  StoredMacro(0x2001, 2);
+  GiveMacro(0, 0x2000);                           // Pause, also every empty entry
+  GiveMacro(KeyLayoutTable[0].position, 0x2001);  // Esc
+  GiveMacro(KeyLayoutTable[5].position, 0x2000);  // F5, the Pause macro again
+  Download();
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_DONE, WM_CLOSE}));
+  EXPECT_EQ(SlotWrites(0), 1u);
+  EXPECT_EQ(SlotWrites(1), 1u);
+  EXPECT_EQ(keyboard().LogWith("data=1301").size(), 2u) << "two slot write commands in all";
+  EXPECT_EQ(keyboard().DumpField("slots"), "0 1");
+  // Esc is walked first; position 0 comes later, with F5.
+  EXPECT_EQ(KeyHex(KeyLayoutTable[0].position), "080201FF");
+  EXPECT_EQ(KeyHex(0), "080002FF");
+  EXPECT_EQ(KeyHex(KeyLayoutTable[5].position), "080002FF");
+}
+
+TEST_F(DownloadTest, SlotsAreKeyedByTheKeysMacroIdNotByTheRecordsIdField) {
+  StoreCraftedMacro(0x3000, 0, 1);       // the record's id field is 0
+  StoreCraftedMacro(0x3001, 0, 2);       // so is this one's
+  StoreCraftedMacro(0x3002, 0x3003, 0);  // these two say the same id
+  StoreCraftedMacro(0x3004, 0x3003, 0);
+  for (int k = 0; k < 4; ++k) GiveMacro(KeyLayoutTable[k].position, 0x3000 + (k < 2 ? k : 2 * k - 2));
+  Download();
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_DONE, WM_CLOSE}));
+  EXPECT_EQ(keyboard().DumpField("slots"), "0 1 2 3");
+  EXPECT_EQ(KeyHex(KeyLayoutTable[0].position), "080101FF");
+  EXPECT_EQ(KeyHex(KeyLayoutTable[1].position), "080202FF");
+  EXPECT_EQ(KeyHex(KeyLayoutTable[2].position), "080003FF");
+  EXPECT_EQ(KeyHex(KeyLayoutTable[3].position), "080004FF");
+  EXPECT_EQ(MacroSlotTable[0].id, 0x3000u);
+  EXPECT_EQ(MacroSlotTable[3].id, 0x3004u);
+}
+
+TEST_F(DownloadTest, ARefusedSlotWriteFailsTheDownloadBeforeTheMatrix) {
+  StoredMacro(0x4000, 0);
+  GiveMacro(KeyLayoutTable[0].position, 0x4000);
+  // The slot command and two chunks go through; the third chunk is refused.
+  ASSERT_TRUE(keyboard().Admin("refuse 1 after 3"));
+  Download();
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_FAILED, WM_CLOSE}));
+  EXPECT_EQ(keyboard().DumpField("slots"), "");
+  EXPECT_TRUE(keyboard().LogWith("data=12010280").empty()) << "no matrix write after it";
+  EXPECT_EQ(keyboard().DumpField("matrix"), test::ToHex(DefaultMatrix.bytes(), kKeyMatrixBytes));
+}
+
+TEST_F(DownloadTest, QueriesDuringADownloadWaitForTheBlockInFlightAndBothSucceed) {
+  StoredMacro(0x5000, 0);
+  GiveMacro(KeyLayoutTable[0].position, 0x5000);
+  ASSERT_TRUE(keyboard().Admin("version 6.4"));
+  ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
+  int answered = 0;
+  std::uint32_t interval = 0;
+  for (int i = 0; i < 4; ++i) {
+    test::MessageWindow::PumpUntil(nullptr, 150);  // into the slot, then the matrix
+    FirmwareMajor = 0;
+    answered += ReadFirmwareVersion() && FirmwareMajor == 6 && FirmwareMinor == 4;
+    answered += ReadReportInterval(interval) && interval == 1;
+  }
+  ASSERT_TRUE(recorder_.WaitForClose());
+  EXPECT_EQ(answered, 8);
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_DONE, WM_CLOSE}));
+  EXPECT_TRUE(keyboard().LogWith("abandoned").empty());
+  EXPECT_EQ(keyboard().LogWith("result=refused").size(), 0u);
+  EXPECT_EQ(SlotWrites(0), 1u);
+}
+
 TEST_F(DownloadTest, RefusedMatrixWriteIsReportedAsAFailure) {
   ASSERT_TRUE(keyboard().Admin("unplug"));
   Download();
@@ -160,16 +245,38 @@ TEST_F(DownloadTest, RefusedMatrixWriteIsReportedAsAFailure) {
 }
 
 TEST_F(DownloadTest, AnAbsentKeyboardWritesNothingButStillClosesTheProgressWindow) {
-  absent_ = true;
+  share_->presence.deviceAbsent = true;
   Download();
   EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_CLOSE}));
   EXPECT_TRUE(recorder_.Progress().empty());
   EXPECT_TRUE(keyboard().LogWith("code=").empty());
 }
 
+TEST_F(DownloadTest, WithoutAPageOrItsShareTheProgressWindowIsStillClosed) {
+  RunDownload({nullptr, share_}, recorder_.hwnd());
+  RunDownload({recorder_.hwnd(), nullptr}, recorder_.hwnd());
+  ASSERT_TRUE(recorder_.WaitForClose(2000));
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_CLOSE, WM_CLOSE}));
+  EXPECT_TRUE(keyboard().LogWith("code=").empty());
+}
+
+TEST_F(DownloadTest, AWorkerWaitingForTheLockLeavesAPageThatWentAlone) {
+  std::optional<Recorder> page(std::in_place);
+  std::unique_lock held(share_->lock);
+  ASSERT_TRUE(StartDownloadThread({page->hwnd(), share_}, recorder_.hwnd()));
+  test::MessageWindow::PumpUntil(nullptr, 100);
+  // What the page does as it is destroyed, with the worker waiting.
+  share_->pageGone = true;
+  held.unlock();
+  page.reset();
+  ASSERT_TRUE(recorder_.WaitForClose(5000));
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_CLOSE}));
+  EXPECT_TRUE(keyboard().LogWith("code=").empty());
+}
+
 TEST_F(DownloadTest, ASecondDownloadWaitsForTheLock) {
-  std::unique_lock held(lock_);
-  ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), &lock_, &absent_}, recorder_.hwnd()));
+  std::unique_lock held(share_->lock);
+  ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
   test::MessageWindow::PumpUntil(nullptr, 300);
   EXPECT_TRUE(recorder_.messages.empty());
   held.unlock();

@@ -38,12 +38,11 @@ KeyMatrix NumberedMatrix() {
   return m;
 }
 
-TEST_F(KeyboardCommandsTest, OpeningConfiguresAndRegistersAndClosingUnregisters) {
+TEST_F(KeyboardCommandsTest, OpeningConfiguresRegistersAndSetsUpAndClosingUnregisters) {
   link_.StopLink();
   ASSERT_TRUE(keyboard().Admin("log clear"));
   link_.StartLink(nullptr);
   ASSERT_TRUE(OpenDriver());
-  ASSERT_TRUE(SendSetupRequest());
   CloseDriver();
   const std::vector<LogLine> log = keyboard().LogWith("code=");
   ASSERT_EQ(log.size(), 4u);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/device_notifications.h"
+#include "device/driver_link.h"
 #include "device/presence_tracker.h"
 #include "device/usb_presence.h"
 #include "message_window.h"
@@ -159,7 +160,8 @@ TEST_F(PresenceTrackerTest, UnexpectedRemovalEndsTheProgramExpectedOnesDoNot) {
 }
 
 TEST_F(PresenceTrackerTest, ArrivalClearsTheFlagsAndReopensOrStartsTheTimer) {
-  window_.flags = {true, true};
+  window_.flags.deviceAbsent = true;
+  window_.flags.rateChangePending = true;
   Notify(DBT_DEVICEARRIVAL);
   EXPECT_FALSE(window_.flags.deviceAbsent);
   EXPECT_FALSE(window_.flags.rateChangePending);
@@ -227,6 +229,39 @@ class VirtualPresenceTest : public test::VirtualKeyboardSuite {
   static void SetUpTestSuite() { StartKeyboard("presence"); }
   void SetUp() override { ASSERT_TRUE(keyboard().Admin("factory")); }
 };
+
+// The tracker's HID reopen through the real link and HID library.
+struct HidLinkWindow : FakeWindow {
+  explicit HidLinkWindow(CUSBDriver& link) : link(link) {}
+  bool OpenHid() override {
+    calls.push_back("open");
+    return link.OpenHid();
+  }
+  CUSBDriver& link;
+};
+
+TEST_F(VirtualPresenceTest, AnInterfaceThatOpensLateIsReopenedByTheRetryTimer) {
+  CUSBDriver link;
+  link.StartLink(nullptr);
+  HidLinkWindow window(link);
+  PresenceTracker tracker(window);
+  ASSERT_TRUE(keyboard().Admin("hid-delay 600"));
+  ASSERT_TRUE(keyboard().Admin("unplug"));
+  ASSERT_TRUE(keyboard().Admin("plug"));
+  std::vector<std::uint8_t> record = InterfaceRecord(kKeyboardPath);
+  tracker.OnDeviceChange(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()));
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"wait 200", "open", "timer on"}));
+  int ticks = 0;
+  for (; window.timerRunning && ticks < 40; ++ticks) {
+    Sleep(100);  // the timer's period, shortened
+    tracker.OnRetryTimer();
+  }
+  EXPECT_FALSE(window.timerRunning);
+  EXPECT_GE(ticks, 4) << "the interface opens 600 ms after the plug";
+  EXPECT_EQ(tracker.hidOpenRetries(), 0);
+  EXPECT_EQ(window.calls.back(), "version");
+  EXPECT_TRUE(link.HidOpen());
+}
 
 TEST_F(VirtualPresenceTest, KeyboardLoaderAndHubAreSeenOnTheBus) {
   EXPECT_TRUE(UsbDevicePresent(kKeyboardHardwareId));

@@ -1,12 +1,14 @@
 // The virtual keyboard as a strict peer: raw requests over its pipe, its
-// refusals and their reasons, events for several clients, the semaphore's
-// limit, and the state it keeps across restarts.
+// refusals and their reasons, clients that did not register and set up,
+// the pacing of data, events for several clients, the semaphore's limit, the
+// HID interface's delay after a plug, and the state it keeps across restarts.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "device/device_channel.h"
 #include "device/driver_records.h"
+#include "device/precise_wait.h"
 #include "model/key_code.h"
 #include "virtual_keyboard_instance.h"
 
@@ -21,6 +23,7 @@ class VirtualKeyboardTest : public test::VirtualKeyboardSuite {
     ASSERT_TRUE(keyboard().Admin("log clear"));
     channel_ = OpenDeviceChannel();
     ASSERT_NE(channel_, nullptr);
+    ASSERT_TRUE(Register(semaphore_.get()));
   }
 
   bool Send(const DriverRequest& r, DWORD outputLength = 0, DriverRequest* out = nullptr) {
@@ -29,15 +32,22 @@ class VirtualKeyboardTest : public test::VirtualKeyboardSuite {
                              out ? out->bytes.data() : scratch.bytes.data(), outputLength, nullptr);
   }
   bool Command(const DeviceCommand& c) { return Send(MakeCommandRequest(c.data(), DIR_TO_KEYBOARD)); }
+  // Chunks paced as the keyboard wants them.
   bool Chunks(int count, std::uint8_t fill) {
     std::uint8_t chunk[32];
     std::fill(std::begin(chunk), std::end(chunk), fill);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+      WaitAtLeast(21);
       if (!Send(MakeChunkRequest(chunk))) return false;
+    }
     return true;
   }
+  // Registers the semaphore and sends the set-up request, as the utility does.
   bool Register(HANDLE semaphore) {
-    return Send(MakeRegisterRequest(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(semaphore))));
+    return Send(MakeRegisterRequest(HandleValue(semaphore))) && Send(MakeSetupRequest());
+  }
+  static std::uint32_t HandleValue(HANDLE h) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h));
   }
   bool ReadEvent(DeviceChannel& channel, std::uint32_t& word) {
     DeviceEvent e = MakeEventRecord();
@@ -52,6 +62,7 @@ class VirtualKeyboardTest : public test::VirtualKeyboardSuite {
     return log.empty() ? std::string() : log.back().Field("reason");
   }
 
+  UniqueHandle semaphore_{CreateSemaphoreW(nullptr, 0, 100, nullptr)};
   std::unique_ptr<DeviceChannel> channel_;
 };
 
@@ -97,7 +108,9 @@ TEST_F(VirtualKeyboardTest, MalformedRequestsAreRefusedWithTheirReason) {
       {"unknown command 0x55", [&] { return Command({0x55}); }},
       {"report interval 4 is not 1, 2 or 8", [&] { return Command(MakeSetReportIntervalCommand(4)); }},
       {"no event semaphore", [&] { return Send(MakeRegisterRequest(0)); }},
-      {"unregister without a registration", [&] { return Send(MakeUnregisterRequest()); }},
+      // The first goes through and ends the fixture's registration.
+      {"unregister without a registration",
+       [&] { return Send(MakeUnregisterRequest()) && Send(MakeUnregisterRequest()); }},
       {"event read without a registration",
        [&] {
          std::uint32_t w;
@@ -167,6 +180,12 @@ TEST_F(VirtualKeyboardTest, EveryRegisteredClientGetsEachEventOnce) {
   const DriverRequest registration = MakeRegisterRequest(value);
   ASSERT_TRUE(other->Control(kIoctlRequest, registration.bytes.data(), DriverRequest::kSize,
                              nullptr, 0, nullptr));
+  // Registered but not set up: events yes, commands no.
+  const DeviceCommand query = MakeQueryCommand(CMD_READ_FIRMWARE_VERSION);
+  const DriverRequest command = MakeCommandRequest(query.data(), DIR_TO_KEYBOARD);
+  EXPECT_FALSE(other->Control(kIoctlRequest, command.bytes.data(), DriverRequest::kSize, nullptr,
+                              0, nullptr));
+  EXPECT_EQ(LastReason(), "client has not sent the set-up request");
   EXPECT_EQ(keyboard().DumpField("registered"), "2");
 
   ASSERT_TRUE(keyboard().Admin("event 0xC70A"));
@@ -212,8 +231,10 @@ TEST_F(VirtualKeyboardTest, PressQueuesOnlySoftwareActionCodes) {
   KeyMatrix matrix = FactoryMatrix();
   matrix[42] = MakeActionCode(ACTION_OPEN_WEB, 42);
   ASSERT_TRUE(Command(MakeWriteKeyMatrixCommand()));
-  for (std::size_t offset = 0; offset < kKeyMatrixBytes; offset += 32)
+  for (std::size_t offset = 0; offset < kKeyMatrixBytes; offset += 32) {
+    WaitAtLeast(21);
     ASSERT_TRUE(Send(MakeChunkRequest(matrix.bytes() + offset)));
+  }
   std::string reply;
   ASSERT_TRUE(keyboard().Admin("press 41", &reply));
   EXPECT_EQ(reply, "position 41 holds no software action");
@@ -227,6 +248,58 @@ TEST_F(VirtualKeyboardTest, PressQueuesOnlySoftwareActionCodes) {
   EXPECT_EQ(reply, "keyboard not attached");
   EXPECT_FALSE(keyboard().Admin("press 160", &reply));
   ASSERT_TRUE(keyboard().Admin("plug"));
+}
+
+TEST_F(VirtualKeyboardTest, ClientsMustRegisterASemaphoreAndSetUpBeforeCommands) {
+  std::unique_ptr<DeviceChannel> other = OpenDeviceChannel();
+  ASSERT_NE(other, nullptr);
+  auto send = [&](const DriverRequest& r) {
+    return other->Control(kIoctlRequest, r.bytes.data(), DriverRequest::kSize, nullptr, 0, nullptr);
+  };
+  const DeviceCommand query = MakeQueryCommand(CMD_READ_FIRMWARE_VERSION);
+  EXPECT_FALSE(send(MakeCommandRequest(query.data(), DIR_TO_KEYBOARD)));
+  EXPECT_EQ(LastReason(), "client has not registered its event semaphore");
+  std::uint8_t chunk[32] = {};
+  EXPECT_FALSE(send(MakeChunkRequest(chunk)));
+  EXPECT_EQ(LastReason(), "client has not registered its event semaphore");
+  EXPECT_FALSE(send(MakeSetupRequest()));
+  EXPECT_EQ(LastReason(), "set-up request without a registration");
+
+  UniqueHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  EXPECT_FALSE(send(MakeRegisterRequest(HandleValue(event.get()))));
+  EXPECT_EQ(LastReason(), "event semaphore unusable: handle is not a semaphore");
+
+  UniqueHandle semaphore(CreateSemaphoreW(nullptr, 0, 10, nullptr));
+  ASSERT_TRUE(send(MakeRegisterRequest(HandleValue(semaphore.get()))));
+  ASSERT_TRUE(send(MakeSetupRequest()));
+  EXPECT_TRUE(send(MakeCommandRequest(query.data(), DIR_TO_KEYBOARD)));
+}
+
+TEST_F(VirtualKeyboardTest, ChunksThatComeTooSoonAreRefusedAndTheTransferGoesOn) {
+  std::uint8_t chunk[32];
+  std::fill(std::begin(chunk), std::end(chunk), 0x77);
+  ASSERT_TRUE(Command(MakeWriteMacroSlotCommand(6)));
+  EXPECT_FALSE(Send(MakeChunkRequest(chunk)));
+  EXPECT_EQ(LastReason().find("chunk "), 0u) << LastReason();
+  EXPECT_NE(LastReason().find("ms after its command (10 ms at least)"), std::string::npos);
+  ASSERT_TRUE(Chunks(1, 0x77));
+  EXPECT_FALSE(Send(MakeChunkRequest(chunk)));
+  EXPECT_NE(LastReason().find("ms after the previous one (20 ms at least)"), std::string::npos);
+  ASSERT_TRUE(Chunks(15, 0x77));
+  EXPECT_EQ(keyboard().DumpField("slots"), "6");
+}
+
+TEST_F(VirtualKeyboardTest, AfterAPlugTheHidInterfaceOpensOnlyAfterItsDelay) {
+  ASSERT_TRUE(keyboard().Admin("hid-delay 400"));
+  ASSERT_TRUE(keyboard().Admin("hid-open")) << "no plug yet: no delay";
+  ASSERT_TRUE(keyboard().Admin("unplug"));
+  ASSERT_TRUE(keyboard().Admin("plug"));
+  std::string reply;
+  EXPECT_FALSE(keyboard().Admin("hid-open", &reply));
+  EXPECT_EQ(reply, "HID interface still opening after the plug");
+  Sleep(450);
+  EXPECT_TRUE(keyboard().Admin("hid-open"));
+  EXPECT_FALSE(keyboard().Admin("hid-delay x"));
 }
 
 TEST_F(VirtualKeyboardTest, AdminCommandsRejectBadArguments) {
@@ -246,11 +319,16 @@ TEST(VirtualKeyboardState, SurvivesARestartAndADamagedFileIsKeptAside) {
   auto send = [&](const DriverRequest& r) {
     return channel->Control(kIoctlRequest, r.bytes.data(), DriverRequest::kSize, nullptr, 0, nullptr);
   };
+  UniqueHandle semaphore(CreateSemaphoreW(nullptr, 0, 10, nullptr));
+  ASSERT_TRUE(send(MakeRegisterRequest(
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(semaphore.get())))));
+  ASSERT_TRUE(send(MakeSetupRequest()));
   const DeviceCommand slot = MakeWriteMacroSlotCommand(9);
   ASSERT_TRUE(send(MakeCommandRequest(slot.data(), DIR_TO_KEYBOARD)));
   std::uint8_t chunk[32];
   for (int i = 0; i < 16; ++i) {
     std::fill(std::begin(chunk), std::end(chunk), static_cast<std::uint8_t>(i));
+    WaitAtLeast(21);
     ASSERT_TRUE(send(MakeChunkRequest(chunk)));
   }
   const DeviceCommand rate = MakeSetReportIntervalCommand(2);

@@ -276,6 +276,26 @@ TEST_F(ProfileStoreTest, SaveWritesTheBuffersAndExportMirrorsTheRegistry) {
   EXPECT_EQ(ReadU32(defaults, kFileConfigInfoOffset), 1000u);
 }
 
+TEST_F(ProfileStoreTest, SavingAVanishedProfileRecreatesItWithTheBuffersAsTheyAre) {
+  FirstStart();
+  buffers::KeyMatrix = EditedMatrix();
+  buffers::KeyMatrix[30] = MakeMacroCode();
+  buffers::AuxInfo[30].SetMacroId(0x5A5A0001);
+  buffers::AuxInfo[17].SetText(u"C:\\Tools\\calc.exe");
+  buffers::ConfigInfo.reportRate = 125;
+  buffers::ConfigInfo.text[0] = u'q';
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, ProfileKeyPath(3).c_str());
+  SaveProfile(3);
+  EXPECT_EQ(ReadRaw(ProfileKeyPath(3), L"Matrix").bytes, MatrixBytes(buffers::KeyMatrix));
+  EXPECT_EQ(ReadRaw(ProfileKeyPath(3), L"AuxInfo").bytes,
+            Bytes(buffers::AuxInfo.data(), kAuxInfoBytes));
+  const std::vector<std::uint8_t> config = ReadRaw(ProfileKeyPath(3), L"ConfigInfo").bytes;
+  EXPECT_EQ(config, Bytes(&buffers::ConfigInfo, kConfigInfoBytes));
+  EXPECT_EQ(ReadU32(config, 0), 125u);
+  EXPECT_EQ(buffers::AuxInfo[30].MacroId(), 0x5A5A0001u);
+  EXPECT_EQ(buffers::AuxInfo[17].Text(), u"C:\\Tools\\calc.exe");
+}
+
 TEST_F(ProfileStoreTest, SwitchingProfilesLeavesTheCurrentIndexAlone) {
   FirstStart();
   buffers::nCurFile = 3;
