@@ -1,4 +1,4 @@
-// The production ActionPlatform: the real WinExec, PlaySoundW and ShellExecuteW.
+// The production ActionPlatform: the real CreateProcessW, PlaySoundW and ShellExecuteW.
 #pragma once
 
 #include "device/key_event_actions.h"
@@ -7,7 +7,7 @@ namespace q730x {
 
 class WindowsActionPlatform final : public ActionPlatform {
  public:
-  void RunCommandLine(const std::string& commandLine) override;
+  void RunCommandLine(const std::u16string& commandLine) override;
   void PlaySoundFile(const std::u16string& file) override;
   void OpenWithShell(const std::u16string& target) override;
 };

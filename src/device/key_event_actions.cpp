@@ -1,14 +1,25 @@
 #include "device/key_event_actions.h"
 
+#include "model/program_folder.h"
+
 namespace q730x {
 
-std::string CaptureCommandLine(unsigned kind) {
+std::u16string CaptureCommandLine(unsigned kind, std::u16string_view programFolder) {
+  std::u16string_view arguments;
   switch (kind) {
-    case ACTION_CAPTURE_DESKTOP: return "ScreenClip.exe -t desktop -p";
-    case ACTION_CAPTURE_WINDOW: return "ScreenClip.exe -t window -p";
-    case ACTION_CAPTURE_REGION: return "ScreenClip.exe -t region -p";
-    default: return std::string();
+    case ACTION_CAPTURE_DESKTOP: arguments = u" -t desktop -p"; break;
+    case ACTION_CAPTURE_WINDOW: arguments = u" -t window -p"; break;
+    case ACTION_CAPTURE_REGION: arguments = u" -t region -p"; break;
+    default: return std::u16string();
   }
+  // Without a folder the bare name would be searched for: start nothing.
+  if (programFolder.empty()) return std::u16string();
+  // Quoted because the program folder may hold spaces.
+  std::u16string line = u"\"";
+  line += programFolder;
+  line += u"ScreenClip.exe\"";
+  line += arguments;
+  return line;
 }
 
 std::u16string_view AuxRecordText(const char16_t* record) {
@@ -31,7 +42,11 @@ bool RunKeyEvent(std::uint32_t eventWord, const AuxRecordLookup& auxRecord,
   if (EventWordPosition(word) >= static_cast<unsigned>(kMatrixPositions)) return false;
 
   if (!ActionUsesAuxText(kind)) {
-    platform.RunCommandLine(CaptureCommandLine(kind));
+    const std::wstring& folder = ProgramFolder();
+    const std::u16string line = CaptureCommandLine(
+        kind, std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
+    if (line.empty()) return false;
+    platform.RunCommandLine(line);
     return true;
   }
   const std::u16string_view text = AuxRecordText(auxRecord(EventWordPosition(word)));

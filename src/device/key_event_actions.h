@@ -13,27 +13,35 @@
 
 namespace q730x {
 
-// The calls an action makes. Production forwards them to WinExec,
+// The calls an action makes. Production forwards them to CreateProcessW,
 // PlaySoundW and ShellExecuteW (action_platform.h).
 class ActionPlatform {
  public:
   virtual ~ActionPlatform() = default;
-  // WinExec(commandLine, SW_SHOWNORMAL).
-  virtual void RunCommandLine(const std::string& commandLine) = 0;
+  // Starts the program the command line names by its full quoted path, shown
+  // normally. The program is not searched for in the current folder or on PATH.
+  virtual void RunCommandLine(const std::u16string& commandLine) = 0;
   // PlaySoundW(file, module, SND_FILENAME | SND_ASYNC).
   virtual void PlaySoundFile(const std::u16string& file) = 0;
   // ShellExecuteW(verb "open", target, no parameters, no folder, SW_SHOWNORMAL).
   virtual void OpenWithShell(const std::u16string& target) = 0;
 };
 
-// The capture tool's command line for kinds 1 to 3, or an empty string.
-std::string CaptureCommandLine(unsigned kind);
+// The capture tool's command line for kinds 1 to 3 (empty for other kinds
+// and for an empty folder):
+// the ScreenClip.exe in programFolder (which ends in a backslash), quoted,
+// then the arguments, for example
+//   "C:\Program Files\Q730X\ScreenClip.exe" -t desktop -p
+// The utility runs elevated, so it must never start a ScreenClip.exe that
+// someone put in the current folder or on PATH.
+std::u16string CaptureCommandLine(unsigned kind, std::u16string_view programFolder);
 
 // The text of one AuxInfo record: up to its terminating zero, and never
 // beyond its kAuxTextUnits units even when the record has no terminator.
 std::u16string_view AuxRecordText(const char16_t* record);
 
-// Handles one event word. auxText is the AuxInfo record of the key the word
+// Handles one event word; captures run the ScreenClip.exe next to the
+// program (ProgramFolder()). auxText is the AuxInfo record of the key the word
 // names (bits 0..7); it is only read for kinds 4 to 8 and may be null.
 // Returns whether an action was started; words that are not action events,
 // carry kind 0 or above 8, or name a key beyond the matrix do nothing.

@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "device/key_event_actions.h"
+#include "model/program_folder.h"
 
 namespace q730x {
 namespace {
 
 class RecordingPlatform final : public ActionPlatform {
  public:
-  void RunCommandLine(const std::string& commandLine) override {
-    calls.push_back("run " + commandLine);
+  void RunCommandLine(const std::u16string& commandLine) override {
+    calls.push_back("run " + Narrow(commandLine));
   }
   void PlaySoundFile(const std::u16string& file) override { calls.push_back("play " + Narrow(file)); }
   void OpenWithShell(const std::u16string& target) override {
@@ -38,14 +39,34 @@ std::vector<std::string> Dispatch(std::uint32_t word, const std::u16string& text
 
 using Calls = std::vector<std::string>;
 
-TEST(KeyEventActions, CapturesRunTheToolWithoutLookingAtAuxInfo) {
+// Captures start the tool next to the program, named by its quoted full path.
+class CaptureActions : public ::testing::Test {
+ protected:
+  void SetUp() override { SetProgramFolder(L"C:\\Program Files\\Kavex Q730X\\"); }
+  void TearDown() override { ComputeProgramFolder(); }
+};
+
+TEST_F(CaptureActions, RunTheToolOfTheProgramFolderWithoutLookingAtAuxInfo) {
   RecordingPlatform platform;
   EXPECT_TRUE(RunKeyEvent(0xC105, nullptr, platform));
   EXPECT_TRUE(RunKeyEvent(0xC205, nullptr, platform));
   EXPECT_TRUE(RunKeyEvent(0xC305, nullptr, platform));
-  EXPECT_EQ(platform.calls, (Calls{"run ScreenClip.exe -t desktop -p",
-                                   "run ScreenClip.exe -t window -p",
-                                   "run ScreenClip.exe -t region -p"}));
+  EXPECT_EQ(platform.calls,
+            (Calls{"run \"C:\\Program Files\\Kavex Q730X\\ScreenClip.exe\" -t desktop -p",
+                   "run \"C:\\Program Files\\Kavex Q730X\\ScreenClip.exe\" -t window -p",
+                   "run \"C:\\Program Files\\Kavex Q730X\\ScreenClip.exe\" -t region -p"}));
+}
+
+TEST_F(CaptureActions, OnlyKindsOneToThreeWithAFolderHaveACommandLine) {
+  EXPECT_EQ(CaptureCommandLine(1, u"D:\\q\\"), u"\"D:\\q\\ScreenClip.exe\" -t desktop -p");
+  EXPECT_EQ(CaptureCommandLine(0, u"D:\\q\\"), u"");
+  EXPECT_EQ(CaptureCommandLine(4, u"D:\\q\\"), u"");
+  // A bare name would be searched for in the current folder and on PATH.
+  EXPECT_EQ(CaptureCommandLine(1, u""), u"");
+  SetProgramFolder(L"");
+  RecordingPlatform platform;
+  EXPECT_FALSE(RunKeyEvent(0xC105, nullptr, platform));
+  EXPECT_TRUE(platform.calls.empty());
 }
 
 TEST(KeyEventActions, SoundFilesArePlayedAndEmptyRecordsDoNothing) {
@@ -74,11 +95,14 @@ TEST(KeyEventActions, OtherWordsDoNothing) {
   }
   // Key 159 is the last one with a record.
   EXPECT_EQ(Dispatch(0xC49F, u"C:\\a.wav"), Calls{"play C:\\a.wav"});
-  // Only the low 16 bits carry the event.
-  EXPECT_EQ(Dispatch(0xABCDC105u, u""), Calls{"run ScreenClip.exe -t desktop -p"});
 }
 
-TEST(KeyEventActions, TheRecordOfTheKeyInTheWordIsLookedUpOnlyWhenNeeded) {
+TEST_F(CaptureActions, OnlyTheLowSixteenBitsCarryTheEvent) {
+  EXPECT_EQ(Dispatch(0xABCDC105u, u""),
+            Calls{"run \"C:\\Program Files\\Kavex Q730X\\ScreenClip.exe\" -t desktop -p"});
+}
+
+TEST_F(CaptureActions, TheRecordOfTheKeyInTheWordIsLookedUpOnlyWhenNeeded) {
   std::vector<unsigned> asked;
   const std::vector<char16_t> record = Record(u"C:\\x.wav");
   auto lookup = [&](unsigned key) {
@@ -90,7 +114,9 @@ TEST(KeyEventActions, TheRecordOfTheKeyInTheWordIsLookedUpOnlyWhenNeeded) {
   EXPECT_TRUE(RunKeyEvent(0xC19F, lookup, platform));   // a capture needs no record
   EXPECT_FALSE(RunKeyEvent(0xC4A0, lookup, platform));  // key 160 has no record
   EXPECT_EQ(asked, std::vector<unsigned>{10});
-  EXPECT_EQ(platform.calls, (Calls{"play C:\\x.wav", "run ScreenClip.exe -t desktop -p"}));
+  EXPECT_EQ(platform.calls,
+            (Calls{"play C:\\x.wav",
+                   "run \"C:\\Program Files\\Kavex Q730X\\ScreenClip.exe\" -t desktop -p"}));
 }
 
 TEST(KeyEventActions, ARecordWithoutTerminatorIsReadOnlyToItsEnd) {

@@ -1,0 +1,23 @@
+// Where captures go, and claiming a new file there.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "capture_file_name.h"
+
+namespace q730x::screenclip {
+
+// Tests point captures elsewhere with this variable, so that they never
+// write into the user's own pictures.
+inline constexpr wchar_t kFolderVariable[] = L"Q730X_SCREENCLIP_FOLDER";
+
+// The folder named by kFolderVariable when it is set, else the user's
+// Pictures folder; created when missing. Ends in a backslash.
+std::optional<std::wstring> CaptureFolder();
+
+// Creates a new, empty file in folder named for the time, counting up on a
+// clash, so an earlier capture is never overwritten. Its full path.
+std::optional<std::wstring> ClaimCaptureFile(const std::wstring& folder, const CaptureTime& time);
+
+}  // namespace q730x::screenclip
