@@ -17,8 +17,17 @@ extern std::atomic<bool> FirmwareUpdateActive;
 
 // The keyboard page's presence flags.
 struct PresenceFlags {
-  bool deviceAbsent = false;       // removed and not back yet
+  // Removed and not back yet; the download worker reads it on its own thread.
+  std::atomic<bool> deviceAbsent{false};
   bool rateChangePending = false;  // a report rate command was sent
+
+  PresenceFlags() = default;
+  PresenceFlags(bool absent, bool pending) : deviceAbsent(absent), rateChangePending(pending) {}
+  PresenceFlags& operator=(const PresenceFlags& other) {
+    deviceAbsent = other.deviceAbsent.load();
+    rateChangePending = other.rateChangePending;
+    return *this;
+  }
 };
 
 // What the tracker asks of the main window.
