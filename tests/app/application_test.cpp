@@ -104,6 +104,20 @@ TEST_F(ApplicationTest, WithoutTheKeyboardItWaitsTwiceThenTellsAndEnds) {
   EXPECT_TRUE(utility.Ended(15000));
 }
 
+TEST_F(ApplicationTest, ADriverThatNeverOpensIsRetriedSixTimesThenToldAndTheProgramEnds) {
+  ASSERT_TRUE(keyboard().Admin("refuse 1000"));
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main) << "the keyboard is there: the start goes on to the keyboard page";
+  const ULONGLONG pageMade = GetTickCount64();
+  HWND box = WaitForWindow(L"Info Box");
+  ASSERT_TRUE(box);
+  EXPECT_GE(GetTickCount64() - pageMade, 2500u) << "six retries, 500 ms apart";
+  PressOk(box);
+  EXPECT_TRUE(utility.Ended(15000));
+  ASSERT_TRUE(keyboard().Admin("refuse 0"));
+}
+
 TEST_F(ApplicationTest, TheFirmwareLoaderAloneIsEnoughToStart) {
   ASSERT_TRUE(keyboard().Admin("loader on"));
   Utility utility;

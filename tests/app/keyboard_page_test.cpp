@@ -22,7 +22,9 @@ using test::WaitForWindow;
 using test::WaitUntil;
 
 // Page client points: Caps Lock (key position 17), Restore and Apply.
-constexpr POINT kCapsLock{105, 222}, kRestore{682, 429}, kApply{760, 429};
+constexpr POINT kCapsLock{105, 222}, kRestore{682, 429}, kApply{760, 429}, kRate{743, 13};
+// The report rate dialog: 125 per second, and OK.
+constexpr POINT kRate125{85, 86}, kRateOk{262, 154};
 // The key setting dialog: the Ctrl box of its combination page, and OK.
 constexpr POINT kCtrlBox{86, 125}, kSettingOk{354, 271};
 // The message box's close button.
@@ -35,6 +37,26 @@ const std::string kCtrlC = "00010600";         // 0x00060100, little-endian
 std::string Hex4(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
   if (bytes.size() < offset + 4) return "";
   return test::ToHex(bytes.data() + offset, 4);
+}
+
+// A visible dialog window owned by owner, or null.
+HWND OwnedDialog(HWND owner) {
+  struct Search {
+    HWND owner, found;
+  } search{owner, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (GetWindow(window, GW_OWNER) != s.owner || !IsWindowVisible(window) ||
+            std::wstring(name) != L"#32770")
+          return TRUE;
+        s.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 class KeyboardPageTest : public test::VirtualKeyboardSuite {
@@ -83,6 +105,10 @@ class KeyboardPageTest : public test::VirtualKeyboardSuite {
   static bool RegistryHasCtrlC(HWND) {
     return Hex4(ReadRaw(kProfile0, L"Matrix").bytes, 17 * 4) == kCtrlC;
   }
+  static bool StoredRateIs125(HWND) {
+    const auto config = ReadRaw(kProfile0, L"ConfigInfo").bytes;
+    return config.size() >= 4 && config[0] == 125 && config[1] == 0;
+  }
   // Closes an open message box without OK.
   void CloseBox(HWND box) {
     test::Pump(300);
@@ -103,6 +129,7 @@ TEST_F(KeyboardPageTest, CapsLockGetsCtrlCAndApplyPutsItOnTheKeyboardAndInTheSto
   EXPECT_TRUE(keyboard().WaitForDump("attached", "1"));
   ASSERT_TRUE(WaitUntil(&RegistryHasCtrlC, nullptr, 15000));
   EXPECT_EQ(KeyboardAt17(), kCtrlC);
+  EXPECT_FALSE(keyboard().LogWith("kind=32").empty()) << "the set-up request after the open";
   const test::RawValue current = ReadRaw(L"Software\\KAVEX\\Q730X", L"nCurFile");
   EXPECT_EQ(current.bytes, (std::vector<std::uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(Hex4(test::ReadFileBytes(test::DistFolder() + L"profile\\1.cfg"), 17 * 4), kCtrlC);
@@ -142,11 +169,27 @@ TEST_F(KeyboardPageTest, RestoreAsksFirstAndOnlyOkRestores) {
   ASSERT_TRUE(box);
   test::PressOk(box);
   // Restore sets the profile's report rate to 125 and saves after the download.
-  ASSERT_TRUE(WaitUntil([](HWND) {
-    const auto config = ReadRaw(kProfile0, L"ConfigInfo").bytes;
-    return config.size() >= 4 && config[0] == 125 && config[1] == 0;
-  }, nullptr, 15000));
+  ASSERT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
   EXPECT_EQ(keyboard().LogWith("key matrix written").size(), writesBefore + 1);
+}
+
+TEST_F(KeyboardPageTest, Rate125SendsInterval8TheUtilitySurvivesTheReplugAndApplyStoresIt) {
+  ClickAt(page_, kRate);
+  // The dialog runs modally, owned by the main window.
+  HWND dialog = nullptr;
+  for (int i = 0; i < 100 && !dialog; ++i, Sleep(50)) dialog = OwnedDialog(main_);
+  ASSERT_TRUE(dialog);
+  test::Pump(300);
+  ClickAt(dialog, kRate125);
+  ClickAt(dialog, kRateOk);
+  EXPECT_TRUE(keyboard().WaitForDump("interval", "8"));
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (keyboard().LogWith("rejoined the bus").empty() && GetTickCount64() < end) Sleep(50);
+  Sleep(1000);
+  ASSERT_FALSE(utility_->Ended(0)) << "an expected removal";
+  EXPECT_FALSE(StoredRateIs125(nullptr)) << "nothing is stored before Apply";
+  ClickAt(page_, kApply);
+  EXPECT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
 }
 
 }  // namespace
