@@ -71,6 +71,7 @@ class KeyboardPageTest : public test::VirtualKeyboardSuite {
     ASSERT_TRUE(keyboard().Admin("factory"));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\KAVEX\\Q730X");
     DeleteFileW((test::DistFolder() + L"profile\\1.cfg").c_str());
+    BeforeStart();
     utility_ = std::make_unique<test::Utility>();
     main_ = WaitForWindow(title_);
     ASSERT_TRUE(main_);
@@ -81,6 +82,7 @@ class KeyboardPageTest : public test::VirtualKeyboardSuite {
     SetForegroundWindow(main_);
     test::Pump(300);
   }
+  virtual void BeforeStart() {}
   void TearDown() override {
     if (main_) PostMessageW(main_, WM_COMMAND, 0x6001, 0);
     if (utility_) {
@@ -190,6 +192,44 @@ TEST_F(KeyboardPageTest, Rate125SendsInterval8TheUtilitySurvivesTheReplugAndAppl
   EXPECT_FALSE(StoredRateIs125(nullptr)) << "nothing is stored before Apply";
   ClickAt(page_, kApply);
   EXPECT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
+}
+
+// Runs q730xctl with arguments and answers its exit code.
+DWORD RunSettingsTool(const std::wstring& arguments) {
+  const std::wstring exe = test::DistFolder() + L"q730xctl.exe";
+  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &info))
+    return DWORD(-1);
+  CloseHandle(info.hThread);
+  WaitForSingleObject(info.hProcess, 15000);
+  DWORD code = DWORD(-1);
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hProcess);
+  return code;
+}
+
+// Key position 5 of profile 1 runs notepad.exe (kind 7, the key's own index).
+class KeyEventTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override { ASSERT_EQ(RunSettingsTool(L"set 1 5 C7050003 notepad.exe"), 0u); }
+};
+
+TEST_F(KeyEventTest, AKeyThatRunsAProgramRunsItWithTheWindowHidden) {
+  ClickAt(page_, kApply);  // the keyboard gets the action code
+  ASSERT_TRUE(keyboard().WaitForDump("attached", "1"));
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (keyboard().DumpField("matrix").substr(5 * 8, 8) != "030005C7" && GetTickCount64() < end) Sleep(100);
+  ASSERT_EQ(keyboard().DumpField("matrix").substr(5 * 8, 8), "030005C7");
+  PostMessageW(main_, 0x706, 0, 0);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main_));
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  HWND notepad = WaitForWindow(L"Untitled - Notepad", 15000);
+  ASSERT_TRUE(notepad);
+  PostMessageW(notepad, WM_CLOSE, 0, 0);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Store commands: init (what the utility does for the store at start),
-// show N (the assignments of one profile) and set N P CODE (one key's code,
-// saved as the utility saves after a download).
+// show N (the assignments of one profile) and set N P CODE [TEXT] (one key's
+// code and its path or address, saved as the utility saves after a download).
 #include <windows.h>
 
 #include <cstdlib>
@@ -156,10 +156,11 @@ int Show(const std::vector<std::wstring>& arguments) {
   return kExitOk;
 }
 
-// Sets the code of one key position of profile N and saves the profile to
-// the registry and its file, as the utility does after a successful download.
+// Sets the code (and the text: a software action's path or address) of one
+// key position of profile N and saves the profile to the registry and its
+// file, as the utility does after a successful download.
 int Set(const std::vector<std::wstring>& arguments) {
-  if (arguments.size() != 3) return kExitUsage;
+  if (arguments.size() != 3 && arguments.size() != 4) return kExitUsage;
   const int n = ParseProfileNumber(arguments[0]);
   wchar_t* end = nullptr;
   const unsigned long position = std::wcstoul(arguments[1].c_str(), &end, 10);
@@ -175,6 +176,8 @@ int Set(const std::vector<std::wstring>& arguments) {
   LoadProfile(n);
   buffers::KeyMatrix[position] = KeyCode::FromValue(std::uint32_t(code));
   buffers::AuxInfo[position].Clear();
+  if (arguments.size() == 4)
+    buffers::AuxInfo[position].SetText(std::u16string(arguments[3].begin(), arguments[3].end()));
   SaveProfile(n);
   ExportProfileFiles(n);
   Print("profile %d position %lu: %s\n", n + 1, position, Hex(std::uint32_t(code), 8).c_str());
@@ -184,7 +187,7 @@ int Set(const std::vector<std::wstring>& arguments) {
 constexpr Command kStoreCommands[] = {
     {"init", "", "create missing profiles and synchronise the profile files", Init},
     {"show", "N", "list the assignments of profile N (1 to 5)", Show},
-    {"set", "N P CODE", "give key position P of profile N the code CODE (hex) and save it", Set},
+    {"set", "N P CODE [TEXT]", "give key position P of profile N the code CODE (hex) and save it", Set},
 };
 
 }  // namespace
