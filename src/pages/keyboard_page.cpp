@@ -44,15 +44,19 @@ const TextRow kTextRows[] = {
     {&LanguageTable::str_profile_caption, {101, 380, 251, 403}},
 };
 
-// The five profile tabs, slanted polygons in page coordinates.
-const POINT kProfileShapes[5][6] = {
-    {{96, 343}, {87, 351}, {107, 372}, {205, 372}, {212, 364}, {192, 343}},
-    {{193, 343}, {220, 371}, {317, 371}, {324, 364}, {303, 343}, {303, 343}},
-    {{304, 343}, {332, 371}, {429, 371}, {436, 364}, {415, 343}, {415, 343}},
-    {{417, 343}, {444, 371}, {541, 371}, {548, 364}, {527, 343}, {527, 343}},
-    {{528, 343}, {555, 371}, {652, 371}, {660, 363}, {640, 343}, {640, 343}},
+// The five profile tabs, slanted polygons in page coordinates: the first
+// has six corners, the others five.
+struct ProfileShape {
+  POINT corners[6];
+  int count;
 };
-constexpr int kProfileShapeCorners[5] = {6, 5, 5, 5, 5};
+const ProfileShape kProfileShapes[5] = {
+    {{{96, 343}, {87, 351}, {107, 372}, {205, 372}, {212, 364}, {192, 343}}, 6},
+    {{{193, 343}, {220, 371}, {317, 371}, {324, 364}, {303, 343}}, 5},
+    {{{304, 343}, {332, 371}, {429, 371}, {436, 364}, {415, 343}}, 5},
+    {{{417, 343}, {444, 371}, {541, 371}, {548, 364}, {527, 343}}, 5},
+    {{{528, 343}, {555, 371}, {652, 371}, {660, 363}, {640, 343}}, 5},
+};
 
 // Process-wide, see Presence().
 PresenceFlags pagePresence;
@@ -162,7 +166,7 @@ void CKeyboardDlg::CreateControls() {
 
 void CKeyboardDlg::CreateProfileButtons() {
   for (int i = 0; i < 5; ++i) {
-    UniqueRegion shape(CreatePolygonRgn(kProfileShapes[i], kProfileShapeCorners[i], WINDING));
+    UniqueRegion shape(CreatePolygonRgn(kProfileShapes[i].corners, kProfileShapes[i].count, WINDING));
     CIrrButton& tab = profiles_[i];
     tab.SetPictures(NormalBitmap(), PressedBitmap(), HoverBitmap(), NormalBitmap());
     tab.SetTextOffset(-5, 0);
