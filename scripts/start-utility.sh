@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Starts the utility in the build tree's own Wine prefix and display, with the
 # virtual keyboard standing in for the keyboard, opens its window (as a
-# double click on its tray icon would) and saves a screenshot. The skinned
-# windows that the utility does not show yet are photographed by the gallery.
+# double click on its tray icon would) and saves a screenshot of its keyboard
+# page, with a few keys of profile 1 changed beforehand so that their marks
+# show. The skinned windows that the utility does not show yet (its dialogs
+# and boxes) are photographed by the gallery.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build"
@@ -20,6 +22,14 @@ if ! "$run" "$dist/Q730XVirtualKeyboard.exe" ping >/dev/null 2>&1; then
   for _ in $(seq 50); do "$run" "$dist/Q730XVirtualKeyboard.exe" ping >/dev/null 2>&1 && break; sleep 0.2; done
 fi
 
+# A keyboard left unplugged by an earlier session is plugged in again.
+"$run" "$dist/Q730XVirtualKeyboard.exe" plug >/dev/null
+
+# Caps Lock gives Ctrl+C, the Tab key Ctrl+V, and Q has no function.
+for change in "17 00060100" "9 00190100" "8 0000000F"; do
+  "$run" "$dist/q730xctl.exe" set 1 $change >/dev/null
+done
+
 # The utility starts hidden behind its tray icon; a second copy opens the first.
 setsid "$run" "$dist/Q730X.exe" </dev/null >/dev/null 2>&1 &
 sleep 5
@@ -30,7 +40,7 @@ DISPLAY="$display" import -window root "$shots/utility.png"
 "$run" "$dist/Q730XGallery.exe" >/dev/null
 cat <<TEXT
 The utility runs on display $display with the virtual keyboard.
-  Screenshot of its window:   $shots/utility.png
+  Screenshot of its window:   $shots/utility.png (changed keys are marked)
   Screenshots of every skinned window: $shots/
   Unplug the keyboard:        build/wine-run.sh build/dist/Q730XVirtualKeyboard.exe unplug
   (the utility then ends, as it does when the real keyboard is pulled out)

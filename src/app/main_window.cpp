@@ -38,9 +38,6 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
     RunExitCommand(hwnd());
     return true;
   }
-  // A keyboard in its firmware loader is handed to the burn tool by the
-  // keyboard page (device.loaderPresent), which does not exist yet.
-
   BuildDefaultMatrix();
   CreateMissingProfiles();
   SyncProfileFiles();
@@ -52,14 +49,12 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
     SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
   CreateButtons();
 
-  // The keyboard page's link to the driver (the page will own it).
-  link_ = std::make_unique<CUSBDriver>();
-  link_->StartLink(hwnd());
-  if (!OpenDriver()) {
+  if (!CreateKeyboardPage()) {
     RunExitCommand(hwnd());
     return true;
   }
-  link_->OpenHid();
+  // The macro manager comes with its own page; until then its button shows
+  // the bare window.
 
   // The firmware update's progress box, hidden until the burn tool reports.
   firmwareProgress_ = MakeWindow<CProgressDlg>();
@@ -82,7 +77,33 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
     filter(WM_CLOSE, MSGFLT_ADD);
   }
   q730x::ReadFirmwareVersion();
+  // A keyboard in its firmware loader goes straight to the burn tool.
+  if (device.loaderPresent) PostMessageW(keyboardPage_->hwnd(), WM_START_BURN_TOOL, 0, 0);
   return true;
+}
+
+bool CKavexQ460KbConfigDlg::CreateKeyboardPage() {
+  keyboardPage_ = MakeWindow<CKeyboardDlg>();
+  if (!keyboardPage_->CreateModeless(hwnd())) {
+    keyboardPage_.reset();
+    return false;
+  }
+  const SIZE size = keyboardPage_->SkinSize();
+  SetWindowPos(keyboardPage_->hwnd(), nullptr, 0, 96, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(keyboardPage_->hwnd(), SW_SHOW);
+  return true;
+}
+
+void CKavexQ460KbConfigDlg::ShowKeyboardPage() {
+  if (!keyboardPage_) return;
+  keyboardPage_->SetCaptionsOn(true);
+  ShowWindow(keyboardPage_->hwnd(), SW_SHOW);
+  keyboardPage_->RefreshKeys();
+  keyboardPage_->ShowKeyButtons();
+}
+
+void CKavexQ460KbConfigDlg::ShowMacroPage() {
+  if (keyboardPage_) ShowWindow(keyboardPage_->hwnd(), SW_HIDE);
 }
 
 void CKavexQ460KbConfigDlg::CreateButtons() {
@@ -95,7 +116,7 @@ void CKavexQ460KbConfigDlg::CreateButtons() {
 }
 
 void CKavexQ460KbConfigDlg::Open() {
-  if (pageFlags_.deviceAbsent) {
+  if (keyboardPage_ && CKeyboardDlg::Presence().deviceAbsent) {
     ShowMessageBox(Language.str_device_prompt);
     return;
   }
@@ -114,7 +135,8 @@ bool CKavexQ460KbConfigDlg::OnCommand(HWND control, int code, int id) {
   }
   if (control && control == hide_.hwnd()) return ShowWindow(hwnd(), SW_HIDE), true;
   if (control && control == minimise_.hwnd()) return ShowWindow(hwnd(), SW_MINIMIZE), true;
-  if (control && (control == keyboard_.hwnd() || control == macros_.hwnd())) return true;
+  if (control && control == keyboard_.hwnd()) return ShowKeyboardPage(), true;
+  if (control && control == macros_.hwnd()) return ShowMacroPage(), true;
   return SkinnedDialog::OnCommand(control, code, id);
 }
 
@@ -160,7 +182,7 @@ void CKavexQ460KbConfigDlg::Close() {
   if (sessionRegistered_) WTSUnRegisterSessionNotification(hwnd());
   sessionRegistered_ = false;
   notifications_.reset();
-  link_.reset();  // the stop sequence of the driver link
+  keyboardPage_.reset();  // its window goes first: the stop sequence of the driver link
   firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
   tray_.Remove();
@@ -243,9 +265,11 @@ void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(const std::wstring& message) {
   ShowMessageBox(message);
 }
 
-PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() { return link_ ? &pageFlags_ : nullptr; }
+PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() {
+  return keyboardPage_ ? &CKeyboardDlg::Presence() : nullptr;
+}
 
-bool CKavexQ460KbConfigDlg::OpenHid() { return link_ && link_->OpenHid(); }
+bool CKavexQ460KbConfigDlg::OpenHid() { return keyboardPage_ && keyboardPage_->OpenHid(); }
 
 void CKavexQ460KbConfigDlg::ReadFirmwareVersion() { q730x::ReadFirmwareVersion(); }
 

@@ -2,17 +2,16 @@
 // its tray icon, runs the start-up steps that need a window (the wait for
 // the keyboard, the profile store, the skin, the device notifications, the
 // tray icon), follows the keyboard's presence and closes everything in order.
-//
-// Until the keyboard page exists, the main window holds what that page will
-// own for presence: its driver link and its presence flags.
+// It holds its pages: the keyboard page owns the driver link and the presence
+// flags the main window's presence tracking works on.
 #pragma once
 
 #include <memory>
 
 #include "app/tray_icon.h"
 #include "device/device_notifications.h"
-#include "device/driver_link.h"
 #include "device/presence_tracker.h"
+#include "pages/keyboard_page.h"
 #include "pages/progress_box.h"
 #include "skin/bitmap_button.h"
 #include "skin/gdi_handles.h"
@@ -40,6 +39,9 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void ShowTrayMenu();
   void Close();
   void FirmwareUpdateEnded(const std::wstring& message);
+  bool CreateKeyboardPage();
+  void ShowKeyboardPage();
+  void ShowMacroPage();
 
   // PresenceActions
   PresenceFlags* KeyboardPage() override;
@@ -60,9 +62,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   CKavexMenu* trayMenu_ = nullptr;  // while the tray menu is open
   WindowPtr<CProgressDlg> firmwareProgress_;
   PresenceTracker presence_{*this};
-  // The keyboard page's part, held here for now.
-  std::unique_ptr<CUSBDriver> link_;
-  PresenceFlags pageFlags_;
+  WindowPtr<CKeyboardDlg> keyboardPage_;
 };
 
 }  // namespace q730x

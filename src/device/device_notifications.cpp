@@ -3,6 +3,7 @@
 #include <dbt.h>
 
 #include <atomic>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,6 +38,19 @@ class VirtualNotifications final : public DeviceNotifications {
 
   bool Start() {
     if (!stop_) return false;
+    // Where the history stands at registration: a change from then on is
+    // sent, however soon it comes, as the system sends it after a registration.
+    vkb::PipeClient client;
+    std::string reply;
+    if (client.Connect(vkb::VirtualPipeName(), 200) && client.Admin("presence 0", reply)) {
+      std::istringstream lines(reply);
+      for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string kind;
+        unsigned long long generation = 0;
+        if ((words >> kind >> generation) && kind == "generation") baseline_ = generation;
+      }
+    }
     thread_.reset(CreateThread(nullptr, 0, &VirtualNotifications::Run, this, 0, nullptr));
     return thread_.valid();
   }
@@ -63,8 +77,8 @@ class VirtualNotifications final : public DeviceNotifications {
 
   void Follow() {
     vkb::PipeClient client;
-    bool synced = false;
-    unsigned long long seen = 0;
+    bool synced = baseline_.has_value();
+    unsigned long long seen = baseline_.value_or(0);
     while (WaitForSingleObject(stop_.get(), kPollMs) == WAIT_TIMEOUT) {
       if (!client.connected() && !client.Connect(vkb::VirtualPipeName(), 200)) continue;
       std::string reply;
@@ -111,6 +125,7 @@ class VirtualNotifications final : public DeviceNotifications {
   HWND window_;
   UniqueHandle stop_;
   UniqueHandle thread_;
+  std::optional<unsigned long long> baseline_;
 };
 
 }  // namespace

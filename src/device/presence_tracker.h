@@ -15,11 +15,19 @@ namespace q730x {
 // Set while the firmware burn tool runs.
 extern std::atomic<bool> FirmwareUpdateActive;
 
-// The keyboard page's presence flags. DeviceAbsent is read by download
-// workers on their own threads, hence atomic.
+// The keyboard page's presence flags.
 struct PresenceFlags {
-  std::atomic<bool> deviceAbsent{false};  // removed and not back yet
-  bool rateChangePending = false;         // a report rate command was sent
+  // Removed and not back yet; the download worker reads it on its own thread.
+  std::atomic<bool> deviceAbsent{false};
+  bool rateChangePending = false;  // a report rate command was sent
+
+  PresenceFlags() = default;
+  PresenceFlags(bool absent, bool pending) : deviceAbsent(absent), rateChangePending(pending) {}
+  PresenceFlags& operator=(const PresenceFlags& other) {
+    deviceAbsent = other.deviceAbsent.load();
+    rateChangePending = other.rateChangePending;
+    return *this;
+  }
 };
 
 // What the tracker asks of the main window.

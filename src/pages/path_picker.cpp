@@ -23,12 +23,16 @@ std::wstring DefaultExtension(const wchar_t* pattern) {
 }
 
 std::optional<std::wstring> PlatformPathPicker::PickFile(const FilePickerRequest& request) {
+  return ShowOpenFileDialog(request, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+}
+
+std::optional<std::wstring> ShowOpenFileDialog(const FilePickerRequest& request, HWND owner, DWORD flags) {
   const std::wstring filter = PlatformFilter(request.filter);
   wchar_t file[MAX_PATH] = {};
   lstrcpynW(file, request.initialName, MAX_PATH);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = nullptr;
+  dialog.hwndOwner = owner;
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file;
@@ -36,7 +40,7 @@ std::optional<std::wstring> PlatformPathPicker::PickFile(const FilePickerRequest
   dialog.lpstrInitialDir = request.initialFolder;
   const std::wstring extension = DefaultExtension(request.defaultExtension);
   dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
+  dialog.Flags = flags | OFN_EXPLORER;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return std::wstring(file);
 }

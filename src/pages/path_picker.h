@@ -3,6 +3,8 @@
 // implementation shows the platform's own dialogs.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
@@ -33,6 +35,10 @@ class PlatformPathPicker : public PathPicker {
   std::optional<std::wstring> PickFile(const FilePickerRequest& request) override;
   std::optional<std::wstring> PickFolder() override;
 };
+
+// The platform's open-file dialog for one request, with an owner window (or
+// none) and dialog flags of the caller's.
+std::optional<std::wstring> ShowOpenFileDialog(const FilePickerRequest& request, HWND owner, DWORD flags);
 
 // The platform form of a single-string filter: every bar becomes a zero
 // character (the string's own terminator ends the list).

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "markup/language_table.h"
+#include "utility_process.h"
 #include "virtual_keyboard_instance.h"
 
 namespace q730x {
@@ -18,60 +19,10 @@ namespace {
 constexpr UINT kTrayCallback = 0x600;
 constexpr WORD kCommandExit = 0x6001;
 
-class Utility {
- public:
-  explicit Utility(const std::wstring& exe = test::DistFolder() + L"Q730X.exe") {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info)) {
-      CloseHandle(info.hThread);
-      process_.reset(info.hProcess);
-    }
-    started_ = GetTickCount64();
-  }
-  ~Utility() {
-    if (process_ && !Ended(0)) TerminateProcess(process_.get(), 1);
-  }
-  bool running() const { return process_.valid(); }
-  bool Ended(DWORD withinMs) const { return WaitForSingleObject(process_.get(), withinMs) == WAIT_OBJECT_0; }
-  ULONGLONG ElapsedMs() const { return GetTickCount64() - started_; }
-
- private:
-  UniqueHandle process_;
-  ULONGLONG started_;
-};
-
-HWND WaitForWindow(const std::wstring& title, DWORD ms = 20000) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    if (HWND window = FindWindowW(nullptr, title.c_str())) return window;
-    if (GetTickCount64() > end) return nullptr;
-    Sleep(50);
-  }
-}
-
-bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  while (!done(window)) {
-    if (GetTickCount64() > end) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-// Presses the OK button of an open message box, once the box has made it.
-void PressOk(HWND box) {
-  HWND ok = nullptr;
-  for (int i = 0; i < 100 && (!ok || ok == box); ++i) {
-    Sleep(50);
-    ok = ChildWindowFromPoint(box, POINT{270, 140});
-  }
-  ASSERT_TRUE(ok && ok != box);
-  PostMessageW(ok, BM_CLICK, 0, 0);
-}
+using test::PressOk;
+using test::Utility;
+using test::WaitForWindow;
+using test::WaitUntil;
 
 class ApplicationTest : public test::VirtualKeyboardSuite {
  protected:
@@ -119,10 +70,14 @@ TEST_F(ApplicationTest, StartsHiddenAndASecondCopyShowsTheFirst) {
 }
 
 TEST_F(ApplicationTest, UnexpectedRemovalEndsTheProgramWithoutAMessage) {
+  const std::size_t readsBefore = keyboard().LogWith("reply=").size();
   Utility utility;
   HWND main = WaitForWindow(title_);
   ASSERT_TRUE(main);
-  Sleep(500);  // its device notifications are set up by now
+  // The firmware version is read last at start, after the device
+  // notifications are set up.
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (keyboard().LogWith("reply=").size() == readsBefore && GetTickCount64() < end) Sleep(50);
   ASSERT_TRUE(keyboard().Admin("unplug"));
   EXPECT_TRUE(utility.Ended(15000));
   EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
@@ -147,6 +102,20 @@ TEST_F(ApplicationTest, WithoutTheKeyboardItWaitsTwiceThenTellsAndEnds) {
   EXPECT_EQ(FindWindowW(nullptr, title_.c_str()), nullptr);
   PressOk(box);
   EXPECT_TRUE(utility.Ended(15000));
+}
+
+TEST_F(ApplicationTest, ADriverThatNeverOpensIsRetriedSixTimesThenToldAndTheProgramEnds) {
+  ASSERT_TRUE(keyboard().Admin("refuse 1000"));
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main) << "the keyboard is there: the start goes on to the keyboard page";
+  const ULONGLONG pageMade = GetTickCount64();
+  HWND box = WaitForWindow(L"Info Box");
+  ASSERT_TRUE(box);
+  EXPECT_GE(GetTickCount64() - pageMade, 2500u) << "six retries, 500 ms apart";
+  PressOk(box);
+  EXPECT_TRUE(utility.Ended(15000));
+  ASSERT_TRUE(keyboard().Admin("refuse 0"));
 }
 
 TEST_F(ApplicationTest, TheFirmwareLoaderAloneIsEnoughToStart) {

@@ -320,6 +320,17 @@ TEST_F(VirtualPresenceTest, NotificationsReachTheWindowInOrderUntilTheRegistrati
   EXPECT_EQ(window.changes.size(), 4u);
 }
 
+TEST_F(VirtualPresenceTest, ARemovalRightAfterTheRegistrationIsNotMissed) {
+  ChangeWindow window;
+  auto registration = RegisterDeviceNotifications(window.hwnd());
+  ASSERT_NE(registration, nullptr);
+  ASSERT_TRUE(keyboard().Admin("unplug"));  // before the follower's first poll
+  ASSERT_TRUE(window.WaitFor(1));
+  EXPECT_EQ(window.changes[0], DeviceChange::KeyboardRemoved);
+  ASSERT_TRUE(keyboard().Admin("plug"));
+  ASSERT_TRUE(window.WaitFor(2));
+}
+
 TEST(SystemPresence, RealBusHasNoKeyboardHereAndRegistersCleanly) {
   // The real side, whatever this process was pointed at; put back at the end.
   wchar_t before[32] = L"";

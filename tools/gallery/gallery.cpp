@@ -10,7 +10,6 @@
 #include <string>
 
 #include "markup/language_table.h"
-#include "model/key_layout_table.h"
 #include "device/key_tap_binding.h"
 #include "model/key_code.h"
 #include "model/profile_buffers.h"
@@ -79,61 +78,6 @@ void Save(HWND window, const wchar_t* name) {
   } else {
     std::wprintf(L"saved %ls\n", path.c_str());
   }
-}
-
-RECT KeyRect(size_t entry) {
-  const KeyLayoutEntry& k = KeyLayoutTable[entry];
-  return {k.left, k.top, k.right, k.bottom};
-}
-
-void ShowMainWindowWithKeyboard() {
-  SampleWindow main(kPlainPopupTemplate, {822, 544}, {135, 137, 138, {}, {}},
-                    {{{789, 2, 819, 32}},
-                     {{761, 2, 788, 32}},
-                     {{48, 58, 79, 90}, L"", false, false, {}, Language.str_keyboard},
-                     {{94, 58, 120, 90}, L"", false, false, {}, Language.str_macro}},
-                    {});
-  main.UseRegion();
-  if (!main.CreateModeless(nullptr)) return (void)++failures;
-  std::vector<SampleButton> buttons;
-  // Keys whose function was changed carry the pressed look as their mark.
-  for (size_t i = 0; i < kKeyLayoutUsedEntries; ++i) {
-    bool changed = i == 35 || i == 51 || i == 52 || i == 53 || i == 50;
-    buttons.push_back({KeyRect(i), L"", false, changed});
-  }
-  buttons.push_back({{644, 411, 721, 447}, L"Restore"});
-  buttons.push_back({{722, 411, 799, 447}, L"Apply"});
-  buttons.push_back({{693, 0, 793, 27}, L"Report rate"});
-  buttons.push_back({{373, 385, 564, 401}, L"Link a program", true, true, RECT{18, 2, 190, 18}});
-  buttons.push_back({{394, 405, 544, 423}, L"game.exe"});
-  std::vector<SampleText> texts = {
-      {L"Version V1.0", {10, 430, 150, 447}, RGB(88, 99, 105)},
-      {L"Profile note", {101, 380, 251, 403}, RGB(88, 99, 105)},
-  };
-  const wchar_t* profileNames[5] = {L"Profile1", L"Profile2", L"Profile3", L"Profile4",
-                                    L"Profile5"};
-  const int profileCentres[5] = {150, 258, 370, 482, 594};
-  for (int i = 0; i < 5; ++i)
-    texts.push_back({profileNames[i], {profileCentres[i] - 45, 344, profileCentres[i] + 45, 371},
-                     i == 0 ? RGB(224, 224, 224) : RGB(83, 92, 107),
-                     DT_CENTER | DT_SINGLELINE | DT_VCENTER});
-  SampleWindow page(131, {822, 448}, {151, 153, 154, {}, {}}, buttons, texts);
-  page.UseRegion();
-  page.PlaceAt({0, 96});
-  if (!page.CreateModeless(main.hwnd())) return (void)++failures;
-  ShowWindow(page.hwnd(), SW_SHOW);
-  HWND note = GetDlgItem(page.hwnd(), 1000);
-  MoveWindow(note, 103, 406, 146, 14, TRUE);
-  SetWindowTextW(note, L"WASD for shooters");
-  ShowWindow(main.hwnd(), SW_SHOW);
-  SetForegroundWindow(main.hwnd());
-  Pump(300);
-  // Hover over the G key.
-  RECT g = KeyRect(55);
-  MovePointer(page.hwnd(), {(g.left + g.right) / 2, (g.top + g.bottom) / 2});
-  Save(main.hwnd(), L"main_window_keyboard");
-  MovePointer(main.hwnd(), {780, 17});
-  Save(main.hwnd(), L"main_window_close_hover");
 }
 
 void ShowMacroManager() {
@@ -420,7 +364,6 @@ int wmain(int argc, wchar_t** argv) {
   if (!outputFolder.empty() && outputFolder.back() != L'\\') outputFolder += L'\\';
   CreateDirectoryW(outputFolder.c_str(), nullptr);
 
-  ShowMainWindowWithKeyboard();
   ShowMacroManager();
   ShowSettingDialog();
   ShowSmallDialogs();

@@ -1,7 +1,9 @@
-// Store commands: init (what the utility does for the store at start) and
-// show N (the assignments of one profile).
+// Store commands: init (what the utility does for the store at start),
+// show N (the assignments of one profile) and set N P CODE [TEXT] (one key's
+// code and its path or address, saved as the utility saves after a download).
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "command.h"
@@ -154,9 +156,38 @@ int Show(const std::vector<std::wstring>& arguments) {
   return kExitOk;
 }
 
+// Sets the code (and the text: a software action's path or address) of one
+// key position of profile N and saves the profile to the registry and its
+// file, as the utility does after a successful download.
+int Set(const std::vector<std::wstring>& arguments) {
+  if (arguments.size() != 3 && arguments.size() != 4) return kExitUsage;
+  const int n = ParseProfileNumber(arguments[0]);
+  wchar_t* end = nullptr;
+  const unsigned long position = std::wcstoul(arguments[1].c_str(), &end, 10);
+  const bool positionRead = !arguments[1].empty() && *end == L'\0' && position < kMatrixPositions;
+  const unsigned long code = std::wcstoul(arguments[2].c_str(), &end, 16);
+  const bool codeRead = !arguments[2].empty() && *end == L'\0' && arguments[2].size() <= 8;
+  if (n < 0 || !positionRead || !codeRead) {
+    PrintError("set N P CODE: profile 1 to 5, position 0 to 159, code in hex digits (00060100)");
+    return kExitUsage;
+  }
+  BuildDefaultMatrix();
+  CreateMissingProfiles();
+  LoadProfile(n);
+  buffers::KeyMatrix[position] = KeyCode::FromValue(std::uint32_t(code));
+  buffers::AuxInfo[position].Clear();
+  if (arguments.size() == 4)
+    buffers::AuxInfo[position].SetText(std::u16string(arguments[3].begin(), arguments[3].end()));
+  SaveProfile(n);
+  ExportProfileFiles(n);
+  Print("profile %d position %lu: %s\n", n + 1, position, Hex(std::uint32_t(code), 8).c_str());
+  return kExitOk;
+}
+
 constexpr Command kStoreCommands[] = {
     {"init", "", "create missing profiles and synchronise the profile files", Init},
     {"show", "N", "list the assignments of profile N (1 to 5)", Show},
+    {"set", "N P CODE [TEXT]", "give key position P of profile N the code CODE (hex) and save it", Set},
 };
 
 }  // namespace

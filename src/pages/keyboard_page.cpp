@@ -1,0 +1,391 @@
+#include "pages/keyboard_page.h"
+
+#include <shellapi.h>
+
+#include "device/action_platform.h"
+#include "device/configuration_download.h"
+#include "device/key_event_actions.h"
+#include "markup/language_table.h"
+#include "model/key_caption.h"
+#include "model/key_layout_table.h"
+#include "model/profile_buffers.h"
+#include "model/profile_store.h"
+#include "pages/key_edit.h"
+#include "pages/key_setting_dialog.h"
+#include "pages/message_box.h"
+#include "pages/progress_box.h"
+#include "pages/report_rate_dialog.h"
+#include "skin/skin_files.h"
+
+namespace q730x {
+
+namespace {
+
+constexpr SIZE kPageSize{822, 448};
+constexpr COLORREF kTextColour = RGB(0x58, 0x63, 0x69);  // 0x696358
+constexpr COLORREF kFieldBackground = RGB(5, 5, 5);
+constexpr RECT kTextField{103, 406, 103 + 146, 406 + 14};
+
+// The page's bitmap buttons other than the keys, as rows.
+struct ButtonRow {
+  CGDIBitmapBtn CKeyboardDlg::*button;
+  RECT rect;
+  std::wstring LanguageTable::*text;
+};
+
+// The texts painted over the picture.
+struct TextRow {
+  std::wstring LanguageTable::*text;
+  RECT rect;
+};
+constexpr UINT kPaintedTextFlags = 0x8134;  // single line, centred vertically, word break, no clip, ellipsis
+const TextRow kTextRows[] = {
+    {&LanguageTable::str_version, {10, 430, 150, 447}},
+    {&LanguageTable::str_profile_caption, {101, 380, 251, 403}},
+};
+
+// The five profile tabs, slanted polygons in page coordinates: the first
+// has six corners, the others five.
+struct ProfileShape {
+  POINT corners[6];
+  int count;
+};
+const ProfileShape kProfileShapes[5] = {
+    {{{96, 343}, {87, 351}, {107, 372}, {205, 372}, {212, 364}, {192, 343}}, 6},
+    {{{193, 343}, {220, 371}, {317, 371}, {324, 364}, {303, 343}}, 5},
+    {{{304, 343}, {332, 371}, {429, 371}, {436, 364}, {415, 343}}, 5},
+    {{{417, 343}, {444, 371}, {541, 371}, {548, 364}, {527, 343}}, 5},
+    {{{528, 343}, {555, 371}, {652, 371}, {660, 363}, {640, 343}}, 5},
+};
+
+// Process-wide, see Presence(): shared with every download worker, which
+// holds it too, so a worker still waiting when the page goes finds it alive.
+const std::shared_ptr<DownloadShare> pageShare = std::make_shared<DownloadShare>();
+
+// The download's progress box: the worker starts once the box's window
+// exists, so that its first progress report and its close reach the box.
+class DownloadProgressBox : public CProgressDlg {
+ public:
+  explicit DownloadProgressBox(const DownloadTarget& target) : target_(target) {
+    const RECT text{35, 20, 280, 50};
+    SetProgressText(Language.str_updateprompt2, &text);
+    SetBarExtent({59, 67, 298, 76});
+    SetRange(0, 100);
+  }
+
+ protected:
+  bool OnInitDialog() override {
+    const bool result = CProgressDlg::OnInitDialog();
+    if (!StartDownloadThread(target_, hwnd())) EndDialog(IDCANCEL);
+    return result;
+  }
+
+ private:
+  DownloadTarget target_;
+};
+
+bool EmptyRect(const KeyLayoutEntry& entry) { return entry.right <= entry.left || entry.bottom <= entry.top; }
+
+}  // namespace
+
+PresenceFlags& CKeyboardDlg::Presence() { return pageShare->presence; }
+std::mutex& CKeyboardDlg::DownloadLock() { return pageShare->lock; }
+
+// A page inside the main window: Enter in its text field, and Escape, must
+// end nothing (the field is typed in and kept until Apply), and only the
+// main window's close sequence destroys the page.
+CKeyboardDlg::CKeyboardDlg() : SkinnedDialog(kTemplate, kPageSize, DialogKeys::NeverEnd) {
+  DragParentInstead();
+}
+
+CKeyboardDlg::~CKeyboardDlg() = default;
+
+bool CKeyboardDlg::OnInitDialog() {
+  LoadEmbeddedBitmaps(151, 153, 154);
+  const SIZE size = SkinSize();
+  SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
+    SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
+  SetWindowTextW(hwnd(), kWindowText);
+  {
+    std::lock_guard hold(pageShare->lock);
+    pageShare->pageGone = false;  // a page again, after an earlier one went
+  }
+
+  LoadProgramLinks();
+  LoadCurrentIndex();
+  currentProfile_ = buffers::nCurFile;
+  LoadProfile(currentProfile_);
+  buffers::LastAppliedMatrix = buffers::KeyMatrix;
+
+  StartDriverLink();
+  SetTimer(hwnd(), kProgramLinkTimer, kProgramLinkPeriodMs, nullptr);
+
+  CreateControls();
+  SelectProfileButton(currentProfile_);
+  RefreshKeys();
+  return true;
+}
+
+void CKeyboardDlg::StartDriverLink() {
+  link_ = std::make_unique<CUSBDriver>();
+  link_->StartLink(hwnd());
+  link_->OpenHid();
+  if (OpenDriver()) SendSetupRequest();
+  else SetTimer(hwnd(), kDriverOpenTimer, kDriverOpenPeriodMs, nullptr);
+}
+
+bool CKeyboardDlg::OpenHid() { return link_ && link_->OpenHid(); }
+
+void CKeyboardDlg::CreateControls() {
+  static const ButtonRow kButtonRows[] = {
+      {&CKeyboardDlg::restore_, {644, 411, 721, 447}, &LanguageTable::str_restore},
+      {&CKeyboardDlg::apply_, {722, 411, 799, 447}, &LanguageTable::str_Apply},
+      {&CKeyboardDlg::rate_, {693, 0, 793, 27}, &LanguageTable::str_rate_title},
+      {&CKeyboardDlg::linkBox_, {373, 385, 564, 401}, &LanguageTable::str_relate_program},
+      {&CKeyboardDlg::programName_, {394, 405, 544, 423}, nullptr},
+  };
+  for (const ButtonRow& row : kButtonRows)
+    CreateSkinButton(this->*row.button, row.rect, row.text ? Language.*row.text : std::wstring());
+  linkBox_.SetCheckMode(true);
+  linkBox_.SetTextRect({18, 2, 190, 18});
+  programName_.SetImages(HoverBitmap(), HoverBitmap(), PressedBitmap(), NormalBitmap(),
+                         {394, 405, 544, 423});
+
+  for (std::size_t entry = 0; entry < kKeyLayoutEntries; ++entry) {
+    const KeyLayoutEntry& key = KeyLayoutTable[entry];
+    CreateSkinButton(keys_[entry], {key.left, key.top, key.right, key.bottom});
+    keys_[entry].SetUserValue(std::uint32_t(key.position));
+  }
+  CreateProfileButtons();
+
+  HWND field = GetDlgItem(hwnd(), kTextFieldId);
+  MoveWindow(field, kTextField.left, kTextField.top, kTextField.right - kTextField.left,
+             kTextField.bottom - kTextField.top, FALSE);
+  SendMessageW(field, EM_LIMITTEXT, kAuxTextUnits - 1, 0);
+  if (!font_) font_ = CreateSkinFont();
+  SendMessageW(field, WM_SETFONT, WPARAM(font_.get()), FALSE);
+  editBrush_.reset(CreateSolidBrush(kFieldBackground));
+}
+
+void CKeyboardDlg::CreateProfileButtons() {
+  for (int i = 0; i < 5; ++i) {
+    UniqueRegion shape(CreatePolygonRgn(kProfileShapes[i].corners, kProfileShapes[i].count, WINDING));
+    CIrrButton& tab = profiles_[i];
+    tab.SetPictures(NormalBitmap(), PressedBitmap(), HoverBitmap(), NormalBitmap());
+    tab.SetTextOffset(-5, 0);
+    tab.CreateShaped(Language.str_profile_title + std::to_wstring(i + 1), shape.get(), hwnd());
+  }
+}
+
+void CKeyboardDlg::SelectProfileButton(int profile) {
+  for (int i = 0; i < 5; ++i) {
+    if (profiles_[i].selected() == (i == profile)) continue;
+    profiles_[i].SetSelected(i == profile);
+    if (profiles_[i].hwnd()) InvalidateRect(profiles_[i].hwnd(), nullptr, FALSE);
+  }
+}
+
+void CKeyboardDlg::UpdateKey(int entry) {
+  const KeyLayoutEntry& key = KeyLayoutTable[entry];
+  if (EmptyRect(key)) return;  // never seen, never clicked
+  const int p = key.position;
+  const bool changed = !(buffers::KeyMatrix[p] == DefaultMatrix[p]);
+  CGDIBitmapBtn& button = keys_[entry];
+  button.SetChecked(changed);
+  const std::wstring caption = changed ? KeyCaption(p) : std::wstring();
+  if (button.tooltip().exists() || !caption.empty()) button.SetTooltip(caption);
+}
+
+void CKeyboardDlg::RefreshKeys() {
+  for (const KeyLayoutEntry& key : KeyLayoutTable) DropMissingMacro(key.position, currentProfile_);
+  if (captionsOn_)
+    for (int entry = 0; entry < kKeyButtons; ++entry) UpdateKey(entry);
+  UpdateProgramLink();
+  const std::u16string_view text = buffers::ConfigInfo.Text();
+  SetDlgItemTextW(hwnd(), kTextFieldId, std::wstring(text.begin(), text.end()).c_str());
+}
+
+void CKeyboardDlg::ShowKeyButtons() {
+  for (CGDIBitmapBtn& key : keys_)
+    if (key.hwnd()) ShowWindow(key.hwnd(), SW_SHOW);
+}
+
+void CKeyboardDlg::EditKey(int entry) {
+  CSettingDlg dialog;
+  dialog.assignment().position = KeyLayoutTable[entry].position;
+  if (dialog.RunModal(hwnd()) != IDOK) return;
+  if (!hwnd()) return;  // the page went while the dialog ran
+  if (ApplyKeyAssignment(dialog.assignment(), currentProfile_) == KeyEditResult::MacroLimit)
+    ShowMessageBox(Language.str_macrolimit);
+  // Every button of this position shows the change.
+  for (int other = 0; other < kKeyButtons; ++other)
+    if (KeyLayoutTable[other].position == KeyLayoutTable[entry].position) UpdateKey(other);
+}
+
+void CKeyboardDlg::SwitchProfile(int profile) {
+  if (profile == currentProfile_) return;
+  SelectProfileButton(profile);
+  currentProfile_ = profile;
+  LoadProfile(profile);
+  buffers::LastAppliedMatrix = buffers::KeyMatrix;
+  RefreshKeys();
+}
+
+void CKeyboardDlg::Restore() {
+  if (ShowMessageBox(Language.str_msg5) != IDOK) return;
+  buffers::KeyMatrix = DefaultMatrix;
+  ConfigInfo& config = buffers::ConfigInfo;
+  config.reportRate = 125;
+  config.valueA = 199, config.valueB = 47, config.valueC = 229, config.valueD = 2;
+  std::fill(std::begin(config.text), std::end(config.text), u'\0');
+  buffers::ProCfg[currentProfile_] = ProgramLink{};  // saved with the next link change
+  {
+    std::lock_guard hold(DownloadLock());
+    std::uint32_t* use = &buffers::MacroUse[std::size_t(currentProfile_) * kMatrixPositions];
+    std::fill(use, use + kMatrixPositions, 0u);
+  }
+  StartDownload(true);
+}
+
+void CKeyboardDlg::Apply() {
+  wchar_t text[kAuxTextUnits] = {};
+  GetDlgItemTextW(hwnd(), kTextFieldId, text, kAuxTextUnits);
+  std::copy(std::begin(text), std::end(text), std::begin(buffers::ConfigInfo.text));
+  StartDownload(true);
+}
+
+void CKeyboardDlg::StartDownload(bool withProgressBox) {
+  const DownloadTarget target{hwnd(), pageShare};
+  if (!withProgressBox) {
+    StartDownloadThread(target, nullptr);
+    return;
+  }
+  DownloadProgressBox box(target);
+  box.RunModal(hwnd());
+}
+
+void CKeyboardDlg::ChangeRate() {
+  ChangeReportRate(buffers::ConfigInfo.reportRate, Presence().rateChangePending, hwnd());
+}
+
+void CKeyboardDlg::OnDownloadDone() {
+  buffers::nCurFile = currentProfile_;
+  SaveCurrentIndex();
+  SaveProfile(currentProfile_);
+  ExportProfileFiles(currentProfile_);
+  buffers::LastAppliedMatrix = buffers::KeyMatrix;
+  RefreshKeys();
+}
+
+void CKeyboardDlg::OnDownloadFailed() {
+  ShowMessageBox(L"Setting Error");
+  buffers::KeyMatrix = buffers::LastAppliedMatrix;
+  RefreshKeys();
+  ExportProfileFiles(-1);
+}
+
+void CKeyboardDlg::OnDriverOpenTimer() {
+  if (OpenDriver()) {
+    driverOpenRetries_ = 0;
+    KillTimer(hwnd(), kDriverOpenTimer);
+    SendSetupRequest();
+    return;
+  }
+  if (++driverOpenRetries_ <= kMaxDriverOpenRetries) return;
+  KillTimer(hwnd(), kDriverOpenTimer);
+  ShowMessageBox(L"Program initialize driver error!");
+  PostMessageW(GetParent(hwnd()), WM_CLOSE, 0, 0);
+}
+
+void CKeyboardDlg::OnKeyEvent(WPARAM eventWord) {
+  RunKeyEvent(std::uint32_t(eventWord),
+              [](unsigned key) -> const char16_t* { return buffers::AuxInfo[key].text; },
+              SystemActionPlatform());
+}
+
+void CKeyboardDlg::StartBurnTool() {
+  const std::wstring tool = ProgramFolder() + L"FWUpdate\\Q730XBurn.exe";
+  ShellExecuteW(nullptr, L"open", tool.c_str(), L"-KAVEX", nullptr, SW_SHOWNORMAL);
+  PostMessageW(GetParent(hwnd()), 0x70A, 1, 0);
+  FirmwareUpdateActive = true;
+}
+
+bool CKeyboardDlg::OnCommand(HWND control, int code, int id) {
+  if (control) {
+    bool ours = true;
+    if (control == restore_.hwnd()) Restore();
+    else if (control == apply_.hwnd()) Apply();
+    else if (control == rate_.hwnd()) ChangeRate();
+    else if (control == linkBox_.hwnd()) ToggleProgramLink();
+    else if (control == programName_.hwnd()) ChooseLinkedProgram();
+    else {
+      ours = false;
+      for (int i = 0; i < 5 && !ours; ++i)
+        if (control == profiles_[i].hwnd()) SwitchProfile(i), ours = true;
+      for (int entry = 0; entry < kKeyButtons && !ours; ++entry)
+        if (control == keys_[entry].hwnd()) EditKey(entry), ours = true;
+    }
+    if (ours) {
+      if (hwnd()) Invalidate();
+      return true;
+    }
+  }
+  return SkinnedDialog::OnCommand(control, code, id);
+}
+
+void CKeyboardDlg::PaintTexts(HDC dc) {
+  if (!font_) font_ = CreateSkinFont();
+  SelectedFont selected(dc, font_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kTextColour);
+  for (const TextRow& row : kTextRows) {
+    RECT r = row.rect;
+    const std::wstring& text = Language.*row.text;
+    DrawTextW(dc, text.c_str(), int(text.size()), &r, kPaintedTextFlags);
+  }
+}
+
+void CKeyboardDlg::Stop() {
+  // A download worker inside its run finishes first; a later one ends
+  // without posting to the window that is going.
+  pageShare->MarkPageGone();
+  KillTimer(hwnd(), kProgramLinkTimer);
+  KillTimer(hwnd(), kDriverOpenTimer);
+  if (link_) link_->StopLink();
+  link_.reset();
+}
+
+LRESULT CKeyboardDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+      SetTextColor(HDC(wParam), kTextColour);
+      SetBkColor(HDC(wParam), kFieldBackground);
+      return LRESULT(editBrush_.get());
+    case WM_TIMER:
+      if (wParam == kProgramLinkTimer) OnProgramLinkTimer();
+      if (wParam == kDriverOpenTimer) OnDriverOpenTimer();
+      break;
+    case WM_DESTROY:
+      Stop();
+      break;
+    case WM_KEY_EVENT:
+      OnKeyEvent(wParam);
+      return 1;
+    case WM_DOWNLOAD_DONE:
+      OnDownloadDone();
+      return 0;
+    case WM_DOWNLOAD_FAILED:
+      OnDownloadFailed();
+      return 0;
+    case WM_FIRMWARE_DOWNLOAD:
+      return 0;  // the firmware download comes with the update check
+    case WM_START_BURN_TOOL:
+      StartBurnTool();
+      return 1;
+  }
+  return SkinnedDialog::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace q730x

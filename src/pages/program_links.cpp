@@ -1,0 +1,74 @@
+#include "pages/program_links.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "model/profile_buffers.h"
+#include "model/win_handles.h"
+
+namespace q730x {
+
+namespace {
+
+std::wstring Lower(std::wstring_view text) {
+  std::wstring lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return wchar_t(std::towlower(c)); });
+  return lower;
+}
+
+std::wstring LinkName(int profile) {
+  const std::u16string_view program = buffers::ProCfg[profile].Program();
+  return std::wstring(program.begin(), program.end());
+}
+
+}  // namespace
+
+std::wstring FileNamePart(std::wstring_view path) {
+  const std::size_t slash = path.rfind(L'\\');
+  return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
+bool LinkedAlready(std::wstring_view name) {
+  if (name.empty()) return false;
+  const std::wstring wanted = Lower(name);
+  for (int i = 0; i < kProfileCount; ++i)
+    if (Lower(LinkName(i)).find(wanted) != std::wstring::npos) return true;
+  return false;
+}
+
+std::optional<int> ProfileLinkedTo(std::wstring_view program, int current) {
+  for (int i = 0; i < kProfileCount; ++i) {
+    if (buffers::ProCfg[i].enabled == 0) continue;
+    const std::wstring link = LinkName(i);
+    if (link.empty()) continue;
+    if (FileNamePart(link) == program && i != current) return i;
+  }
+  return std::nullopt;
+}
+
+bool AnyLinkEnabled() {
+  for (const ProgramLink& link : buffers::ProCfg)
+    if (link.enabled != 0) return true;
+  return false;
+}
+
+std::wstring ForegroundProgramName() {
+  const std::wstring unknown = L"Unknow";
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return unknown;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(foreground, &processId);
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process) return unknown;
+  HMODULE mainModule = nullptr;
+  DWORD needed = 0;
+  if (!EnumProcessModules(process.get(), &mainModule, sizeof mainModule, &needed)) return unknown;
+  wchar_t name[MAX_PATH] = {};
+  if (GetModuleBaseNameW(process.get(), mainModule, name, MAX_PATH) == 0) return unknown;
+  return name;
+}
+
+}  // namespace q730x

@@ -1,0 +1,60 @@
+#include "utility_process.h"
+
+#include <gtest/gtest.h>
+
+#include "virtual_keyboard_instance.h"
+
+namespace q730x::test {
+
+Utility::Utility() : Utility(DistFolder() + L"Q730X.exe") {}
+
+Utility::Utility(const std::wstring& exe) {
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &info)) {
+    CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+  }
+  started_ = GetTickCount64();
+}
+
+Utility::~Utility() {
+  if (process_ && !Ended(0)) TerminateProcess(process_.get(), 1);
+}
+
+bool Utility::Ended(DWORD withinMs) const {
+  return WaitForSingleObject(process_.get(), withinMs) == WAIT_OBJECT_0;
+}
+
+HWND WaitForWindow(const std::wstring& title, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    if (HWND window = FindWindowW(nullptr, title.c_str())) return window;
+    if (GetTickCount64() > end) return nullptr;
+    Sleep(50);
+  }
+}
+
+bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (!done(window)) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+void PressOk(HWND box) {
+  HWND ok = nullptr;
+  for (int i = 0; i < 100 && (!ok || ok == box); ++i) {
+    Sleep(50);
+    ok = ChildWindowFromPoint(box, POINT{270, 140});
+  }
+  ASSERT_TRUE(ok && ok != box);
+  PostMessageW(ok, BM_CLICK, 0, 0);
+}
+
+}  // namespace q730x::test

@@ -1,0 +1,34 @@
+// The utility as a separate process, started as a user starts it, and the
+// waits that tests of it need: for a window by its title, for a condition
+// on a window, for a message box to make its OK button.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "model/win_handles.h"
+
+namespace q730x::test {
+
+class Utility {
+ public:
+  // The dist folder's Q730X.exe unless another copy is named.
+  Utility();
+  explicit Utility(const std::wstring& exe);
+  ~Utility();  // a copy still running is ended
+  bool running() const { return process_.valid(); }
+  bool Ended(DWORD withinMs) const;
+  ULONGLONG ElapsedMs() const { return GetTickCount64() - started_; }
+
+ private:
+  UniqueHandle process_;
+  ULONGLONG started_;
+};
+
+HWND WaitForWindow(const std::wstring& title, DWORD ms = 20000);
+bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000);
+// Presses the OK button of an open message box, once the box has made it.
+void PressOk(HWND box);
+
+}  // namespace q730x::test
