@@ -22,7 +22,12 @@ struct Command {
   int (*run)(const std::vector<std::wstring>& arguments);
 };
 
+// A profile number as users count them (1..5) as an index 0..4, or -1.
+int ParseProfileNumber(const std::wstring& text);
+
 // The groups of commands (one function per file).
 std::span<const Command> StoreCommands();
+std::span<const Command> BackupCommands();
+std::span<const Command> DeviceCommands();
 
 }  // namespace q730x::ctl

@@ -16,6 +16,8 @@ namespace {
 std::vector<std::span<const Command>> Groups() {
   return {
       StoreCommands(),
+      BackupCommands(),
+      DeviceCommands(),
   };
 }
 

@@ -112,12 +112,6 @@ std::string Describe(KeyCode c, const AuxRecord& aux) {
   }
 }
 
-// Profile number 1..5 as the user counts them, or -1.
-int ParseProfileNumber(const std::wstring& text) {
-  if (text.size() != 1 || text[0] < L'1' || text[0] > L'5') return -1;
-  return text[0] - L'1';
-}
-
 int Show(const std::vector<std::wstring>& arguments) {
   if (arguments.size() != 1) return kExitUsage;
   const int n = ParseProfileNumber(arguments[0]);
@@ -191,6 +185,11 @@ constexpr Command kStoreCommands[] = {
 };
 
 }  // namespace
+
+int ParseProfileNumber(const std::wstring& text) {
+  if (text.size() != 1 || text[0] < L'1' || text[0] > L'5') return -1;
+  return text[0] - L'1';
+}
 
 std::span<const Command> StoreCommands() { return kStoreCommands; }
 
