@@ -99,6 +99,10 @@ void Dialog::EndDialog(INT_PTR result) {
   result_ = result;
   ended_ = true;
   if (!modal_ && hwnd()) ShowWindow(hwnd(), SW_HIDE);
+  // A message sent from another thread or program (WM_CLOSE from an
+  // uninstaller, say) is handled inside the loop's wait for a posted message;
+  // wake the loop, or it would notice the end only at the next posted message.
+  if (modal_ && hwnd()) PostMessageW(hwnd(), WM_NULL, 0, 0);
 }
 
 bool Dialog::PreTranslateMessage(MSG& message) {

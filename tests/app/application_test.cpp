@@ -89,7 +89,9 @@ TEST_F(ApplicationTest, TrayCallbackDuringStartIsHarmlessAndCloseEndsIt) {
   ASSERT_TRUE(main);
   SendMessageTimeoutW(main, kTrayCallback, 0, WM_MOUSEMOVE, SMTO_NORMAL, 5000, nullptr);
   EXPECT_FALSE(IsWindowVisible(main));
-  PostMessageW(main, WM_CLOSE, 0, 0);  // any program may ask it to close
+  // Any program may ask it to close, also with a sent message (as an
+  // uninstaller does), which must end it without waiting for other input.
+  SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
   EXPECT_TRUE(utility.Ended(15000));
 }
 
