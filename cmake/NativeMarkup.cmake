@@ -18,6 +18,7 @@ add_subdirectory(src/markup)
 
 if(Q730X_FUZZ)
   add_subdirectory(tests/markup/fuzz)
+  add_subdirectory(tests/fuzz)
 else()
   # Our markup reader against two established parsers, on the same input in
   # the same run (bench/markup_bench.cpp); run on demand.
