@@ -63,8 +63,17 @@ bool EnsureFolder(const std::wstring& path, unsigned long* error) {
   return false;
 }
 
+namespace {
+std::function<void(const std::wstring&)> g_reportListener;
+}
+
 void ReportToDebugger(const std::wstring& text) {
   OutputDebugStringW((L"Q730X: " + text + L"\n").c_str());
+  if (g_reportListener) g_reportListener(text);
+}
+
+void SetReportListener(std::function<void(const std::wstring&)> listener) {
+  g_reportListener = std::move(listener);
 }
 
 }  // namespace q730x

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace q730x {
@@ -29,5 +30,8 @@ bool EnsureFolder(const std::wstring& path, unsigned long* error = nullptr);
 
 // Writes one line to the debugger output: the only diagnostic the stores give.
 void ReportToDebugger(const std::wstring& text);
+
+// Where reports also go (tests listen here); an empty function stops it.
+void SetReportListener(std::function<void(const std::wstring&)> listener);
 
 }  // namespace q730x

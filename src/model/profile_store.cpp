@@ -28,6 +28,19 @@ constexpr wchar_t kCurrentIndexValue[] = L"nCurFile";
 bool ValidProfile(int n) { return n >= 0 && n < kProfileCount; }
 
 UniqueRegKey OpenRoot() { return OpenStoreKey(HKEY_LOCAL_MACHINE, kStoreRootPath); }
+
+// What is wrong with a stored value that did not read as good, for the report.
+std::wstring StoredValueFault(HKEY key, const wchar_t* name) {
+  DWORD type = 0, size = 0;
+  if (!key || RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return L"is missing";
+  if (type != REG_BINARY) return L"has type " + std::to_wstring(type) + L" instead of binary";
+  return L"is " + std::to_wstring(size) + L" bytes long";
+}
+
+// Reports a value that was replaced by its default when it was loaded.
+void ReportRepair(HKEY key, const std::wstring& where, const wchar_t* name) {
+  ReportToDebugger(where + L" " + name + L" " + StoredValueFault(key, name) + L"; its default was stored instead");
+}
 UniqueRegKey CreateRoot() { return CreateStoreKey(HKEY_LOCAL_MACHINE, kStoreRootPath); }
 
 // The bytes of profile n's file as the registry holds them. A section whose
@@ -144,26 +157,34 @@ void LoadProfile(int n) {
     WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
     return;
   }
+  const std::wstring where = L"profile " + std::to_wstring(n);
   if (!ReadFixedBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes)) {
+    ReportRepair(key.get(), where, kMatrixValue);
     buffers::KeyMatrix = DefaultMatrix;
     WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
   }
   if (!ReadFixedBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes)) {
+    ReportRepair(key.get(), where, kAuxInfoValue);
     buffers::AuxInfo.fill(AuxRecord{});
     WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
   }
   // MacroUseCount is carried along but never used: the root's MacroUse
   // overwrites the buffer below.
   if (!ReadFixedBinary(key.get(), kMacroUseCountValue, buffers::MacroUse.data(), kMacroUseBytes)) {
+    ReportRepair(key.get(), where, kMacroUseCountValue);
     buffers::MacroUse.fill(0);
     WriteBinary(key.get(), kMacroUseCountValue, buffers::MacroUse.data(), kMacroUseBytes);
   }
   if (!ReadFixedBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes)) {
+    ReportRepair(key.get(), where, kConfigInfoValue);
     buffers::ConfigInfo = ConfigInfo::Defaults();
     WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
   }
   const UniqueRegKey root = OpenRoot();
   if (!ReadFixedBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes)) {
+    // Missing until the first save: only a value that is there but wrong is news.
+    if (StoredValueFault(root.get(), kMacroUseValue) != L"is missing")
+      ReportRepair(root.get(), L"the store's", kMacroUseValue);
     buffers::MacroUse.fill(0);
     WriteBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes);
   }
@@ -195,7 +216,10 @@ void ExportProfileFiles(int n) {
 
 bool LoadProgramLinks() {
   const UniqueRegKey root = OpenRoot();
-  return ReadFixedBinary(root.get(), kProCfgValue, buffers::ProCfg.data(), kProCfgBytes);
+  if (ReadFixedBinary(root.get(), kProCfgValue, buffers::ProCfg.data(), kProCfgBytes)) return true;
+  if (const std::wstring fault = StoredValueFault(root.get(), kProCfgValue); fault != L"is missing")
+    ReportToDebugger(std::wstring(L"the program links ") + kProCfgValue + L" " + fault + L"; ignored");
+  return false;
 }
 
 void SaveProgramLinks() {
@@ -206,8 +230,14 @@ void SaveProgramLinks() {
 bool LoadCurrentIndex() {
   const UniqueRegKey root = OpenRoot();
   std::int32_t stored = 0;
-  if (!ReadFixedBinary(root.get(), kCurrentIndexValue, &stored, sizeof stored)) return false;
+  if (!ReadFixedBinary(root.get(), kCurrentIndexValue, &stored, sizeof stored)) {
+    if (const std::wstring fault = StoredValueFault(root.get(), kCurrentIndexValue); fault != L"is missing")
+      ReportToDebugger(std::wstring(L"the current profile ") + kCurrentIndexValue + L" " + fault + L"; ignored");
+    return false;
+  }
   // The index selects a profile and a profile button: keep it within 0..4.
+  if (!ValidProfile(stored))
+    ReportToDebugger(L"the current profile nCurFile is " + std::to_wstring(stored) + L"; the first profile is used");
   buffers::nCurFile = ValidProfile(stored) ? stored : 0;
   return true;
 }
