@@ -27,7 +27,9 @@ bool RunToolKilledAfter(const std::wstring& arguments, DWORD killAfterMs, DWORD*
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+  // Detached: no console, so no console host that a kill would leave behind
+  // holding the test's own output open.
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                       nullptr, &startup, &info))
     return false;
   const ULONGLONG start = GetTickCount64();
