@@ -185,7 +185,7 @@ void CKavexQ460KbConfigDlg::Close() {
   keyboardPage_.reset();  // its window goes first: the stop sequence of the driver link
   firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
-  tray_.Remove();
+  tray_.RemoveAtExit(300);
   EndDialog(IDCANCEL);
 }
 

@@ -19,6 +19,10 @@ class TrayIcon {
   // callbackMessage with the mouse message in lParam.
   bool Add(HWND window, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip);
   void Remove();
+  // The removal at exit: the shell is asked on a worker thread, and the exit
+  // waits for its answer at most waitMs. The request is handed over as the
+  // call starts; the shell finishes it even when the program has ended.
+  void RemoveAtExit(DWORD waitMs);
   bool added() const { return added_; }
 
  private:
