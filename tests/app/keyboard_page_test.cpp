@@ -151,11 +151,24 @@ TEST_F(LateDriverPageTest, ADriverThatOpensOnTheThirdRetryWorks) {
   EXPECT_FALSE(utility_->Ended(0));
 }
 
-// Key position 5 runs notepad.exe (kind 7), 6 opens a text file in a folder
-// with a space in its name (kind 5), 7 opens a file but has no path.
+// Key position 5 runs notepad.exe (kind 7), 6 opens a file in a folder with
+// a space in its name (kind 5), 7 opens a file but has no path. The file's
+// type is one of the test's own, opened by notepad: the prefix maps no
+// extension to a program by default.
 class KeyEventTest : public KeyboardPageTest {
  protected:
-  static std::wstring NoteFile() { return TestFolder() + L"key files\\key note.txt"; }
+  static std::wstring NoteFile() { return TestFolder() + L"key files\\key note.q730xnote"; }
+  static void SetUpTestSuite() {
+    KeyboardPageTest::SetUpTestSuite();
+    RegSetValueW(HKEY_CLASSES_ROOT, L".q730xnote", REG_SZ, L"Q730XTestNote", 0);
+    const wchar_t command[] = L"\"C:\\windows\\system32\\notepad.exe\" \"%1\"";
+    RegSetValueW(HKEY_CLASSES_ROOT, L"Q730XTestNote\\shell\\open\\command", REG_SZ, command, 0);
+  }
+  static void TearDownTestSuite() {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".q730xnote");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Q730XTestNote");
+    KeyboardPageTest::TearDownTestSuite();
+  }
   void BeforeStart() override {
     CreateDirectoryW((TestFolder() + L"key files").c_str(), nullptr);
     WriteFileBytes(NoteFile(), {'h', 'i', '\r', '\n'});
@@ -193,7 +206,7 @@ TEST_F(KeyEventTest, AKeyThatRunsAProgramRunsItWithTheWindowHidden) {
 TEST_F(KeyEventTest, AKeyThatOpensAFileOpensAPathWithASpaceWithTheWindowHidden) {
   ApplyAndHide();
   ASSERT_TRUE(keyboard().Admin("press 6"));
-  EXPECT_TRUE(Opened(L"key note.txt")) << "notepad with the file";
+  EXPECT_TRUE(Opened(L"key note.q730xnote")) << "notepad with the file";
 }
 
 TEST_F(KeyEventTest, ThreeThousandIgnoredEventsLeaveItAnsweringAndWorking) {
