@@ -32,6 +32,7 @@ const char kUsage[] =
     "  version <major>.<minor>    set the firmware version\n"
     "  interval <ms>              set the report interval it answers with (any value)\n"
     "  refuse <n> [after <m>]     refuse the next n driver requests (after m more)\n"
+    "  refuse-opens <n>           refuse the next n registrations: the driver opens late\n"
     "  drop-replies <n>           accept the next n queries without a new reply\n"
     "  dump                       print the state\n"
     "  presence [since]           present USB ids and arrivals/removals after a generation\n"

@@ -223,6 +223,10 @@ ControlResult VirtualDevice::Request(unsigned client, SignalOpener& opener,
     case REQ_REGISTER: {
       line += " semaphore=" + Hex32(r.semaphore());
       if (r.semaphore() == 0) return Refuse(ERR_INVALID_PARAMETER, "no event semaphore", line);
+      if (refuseOpens_ > 0) {
+        --refuseOpens_;
+        return Refuse(ERR_GEN_FAILURE, "injected fault: the driver does not open", line);
+      }
       std::string reason;
       std::unique_ptr<EventSignal> signal = opener.Open(r.semaphore(), reason);
       if (!signal)
@@ -568,6 +572,13 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     refuseNext_ = static_cast<unsigned>(a);
     acceptBeforeRefusing_ = static_cast<unsigned>(after);
     reply = "ok";
+  } else if (verb == "refuse-opens") {
+    // Only registrations, so that a driver that opens late can be played
+    // whatever else the client asks meanwhile.
+    if (words.size() != 2 || !ParseUnsigned(words[1], a) || a > 1000000)
+      return fail("usage: refuse-opens <count>");
+    refuseOpens_ = static_cast<unsigned>(a);
+    reply = "ok";
   } else if (verb == "drop-replies") {
     if (words.size() != 2 || !ParseUnsigned(words[1], a) || a > 1000000)
       return fail("usage: drop-replies <count>");
@@ -578,6 +589,7 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     transfer_ = Transfer{};
     hidDelayMs_ = 0;
     hidReadyAt_ = 0;
+    refuseOpens_ = 0;
     Changed();
     reply = "ok";
   } else if (verb == "presence") {

@@ -132,6 +132,7 @@ class VirtualDevice {
   std::array<std::uint8_t, 8> reply_{};
   unsigned refuseNext_ = 0;
   unsigned acceptBeforeRefusing_ = 0;  // requests still served before refuseNext_ applies
+  unsigned refuseOpens_ = 0;           // registrations still to refuse (a driver that opens late)
   unsigned dropReplies_ = 0;
   unsigned plugGeneration_ = 0;
   double arrival_ = 0;          // of the control call being served

@@ -1,140 +1,38 @@
-// The keyboard page of the running utility, used as a user uses it: the real
-// pointer clicks the keys and buttons at their places in the picture, real
-// keys go through the key hook library, and the results are read from the
-// virtual keyboard, the registry and the profile files.
+// The keyboard page of the running utility, used as a user uses it: editing
+// and applying, Restore, the report rate, a refused download, a driver that
+// opens late, and key events that run actions.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "gui_support.h"
 #include "key_input.h"
-#include "markup/language_table.h"
+#include "keyboard_page_fixture.h"
 #include "store_test_support.h"
-#include "utility_process.h"
-#include "virtual_keyboard_instance.h"
 
-namespace q730x {
+namespace q730x::test {
 namespace {
 
-using test::ClickAt;
-using test::ReadRaw;
-using test::WaitForWindow;
-using test::WaitUntil;
-
-// Page client points: Caps Lock (key position 17), Restore and Apply.
-constexpr POINT kCapsLock{105, 222}, kRestore{682, 429}, kApply{760, 429}, kRate{743, 13};
 // The report rate dialog: 125 per second, and OK.
 constexpr POINT kRate125{85, 86}, kRateOk{262, 154};
-// The key setting dialog: the Ctrl box of its combination page, and OK.
-constexpr POINT kCtrlBox{86, 125}, kSettingOk{354, 271};
-// The message box's close button.
-constexpr POINT kBoxClose{315, 12};
 
-const wchar_t kProfile0[] = L"Software\\KAVEX\\Q730X\\Profile\\0";
-const std::string kCapsFactory = "00003900";  // key usage 0x39
-const std::string kCtrlC = "00010600";         // 0x00060100, little-endian
-
-std::string Hex4(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  if (bytes.size() < offset + 4) return "";
-  return test::ToHex(bytes.data() + offset, 4);
+std::string RegistryAt(int position) { return Hex4(ReadRaw(ProfilePath(0), L"Matrix").bytes, position * 4); }
+bool RegistryHasCtrlC(HWND) { return RegistryAt(17) == kCtrlC; }
+bool StoredRateIs125(HWND) {
+  const auto config = ReadRaw(ProfilePath(0), L"ConfigInfo").bytes;
+  return config.size() >= 4 && config[0] == 125 && config[1] == 0;
 }
-
-// A visible dialog window owned by owner, or null.
-HWND OwnedDialog(HWND owner) {
-  struct Search {
-    HWND owner, found;
-  } search{owner, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (GetWindow(window, GW_OWNER) != s.owner || !IsWindowVisible(window) ||
-            std::wstring(name) != L"#32770")
-          return TRUE;
-        s.found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-class KeyboardPageTest : public test::VirtualKeyboardSuite {
- protected:
-  static void SetUpTestSuite() {
-    StartKeyboard("keyboard-page");
-    LanguageTable texts;
-    ASSERT_TRUE(LoadLanguageTable(test::DistFolder() + L"language.xml", texts));
-    title_ = texts.str_title;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(keyboard().Admin("factory"));
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\KAVEX\\Q730X");
-    DeleteFileW((test::DistFolder() + L"profile\\1.cfg").c_str());
-    BeforeStart();
-    utility_ = std::make_unique<test::Utility>();
-    main_ = WaitForWindow(title_);
-    ASSERT_TRUE(main_);
-    PostMessageW(main_, 0x707, 0, 0);
-    ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main_));
-    page_ = FindWindowExW(main_, nullptr, nullptr, L"KavexQ730XKeyboardConfig");
-    ASSERT_TRUE(page_);
-    SetForegroundWindow(main_);
-    test::Pump(300);
-  }
-  virtual void BeforeStart() {}
-  void TearDown() override {
-    if (main_) PostMessageW(main_, WM_COMMAND, 0x6001, 0);
-    if (utility_) {
-      EXPECT_TRUE(utility_->Ended(15000));
-    }
-  }
-
-  // Caps Lock gets Ctrl+C through the key setting dialog.
-  void SetCapsLockToCtrlC() {
-    ClickAt(page_, kCapsLock);
-    HWND setting = WaitForWindow(L"KavexQ730XSetting", 5000);
-    ASSERT_TRUE(setting);
-    test::Pump(300);
-    ClickAt(setting, kCtrlBox);
-    test::TapKey('C');
-    test::Pump(200);
-    ClickAt(setting, kSettingOk);
-    ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, setting, 5000));
-  }
-  std::string KeyboardAt17() { return keyboard().DumpField("matrix").substr(17 * 4 * 2, 8); }
-  std::string RegistryAt17() { return Hex4(ReadRaw(kProfile0, L"Matrix").bytes, 17 * 4); }
-  static bool RegistryHasCtrlC(HWND) {
-    return Hex4(ReadRaw(kProfile0, L"Matrix").bytes, 17 * 4) == kCtrlC;
-  }
-  static bool StoredRateIs125(HWND) {
-    const auto config = ReadRaw(kProfile0, L"ConfigInfo").bytes;
-    return config.size() >= 4 && config[0] == 125 && config[1] == 0;
-  }
-  // Closes an open message box without OK.
-  void CloseBox(HWND box) {
-    test::Pump(300);
-    ClickAt(box, kBoxClose);
-    ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
-  }
-
-  static std::wstring title_;
-  std::unique_ptr<test::Utility> utility_;
-  HWND main_ = nullptr, page_ = nullptr;
-};
-std::wstring KeyboardPageTest::title_;
 
 TEST_F(KeyboardPageTest, CapsLockGetsCtrlCAndApplyPutsItOnTheKeyboardAndInTheStore) {
   SetCapsLockToCtrlC();
-  EXPECT_EQ(KeyboardAt17(), kCapsFactory) << "nothing is downloaded before Apply";
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory) << "nothing is downloaded before Apply";
   ClickAt(page_, kApply);
   EXPECT_TRUE(keyboard().WaitForDump("attached", "1"));
   ASSERT_TRUE(WaitUntil(&RegistryHasCtrlC, nullptr, 15000));
-  EXPECT_EQ(KeyboardAt17(), kCtrlC);
+  EXPECT_EQ(KeyboardAt(17), kCtrlC);
   EXPECT_FALSE(keyboard().LogWith("kind=32").empty()) << "the set-up request after the open";
-  const test::RawValue current = ReadRaw(L"Software\\KAVEX\\Q730X", L"nCurFile");
-  EXPECT_EQ(current.bytes, (std::vector<std::uint8_t>{0, 0, 0, 0}));
-  EXPECT_EQ(Hex4(test::ReadFileBytes(test::DistFolder() + L"profile\\1.cfg"), 17 * 4), kCtrlC);
+  EXPECT_EQ(StoredCurrentProfile(), 0);
+  EXPECT_EQ(Hex4(ReadFileBytes(DistFolder() + L"profile\\1.cfg"), 17 * 4), kCtrlC);
 }
 
 TEST_F(KeyboardPageTest, ARefusedMatrixWriteSaysSoAndTheOldMatrixComesBack) {
@@ -143,18 +41,18 @@ TEST_F(KeyboardPageTest, ARefusedMatrixWriteSaysSoAndTheOldMatrixComesBack) {
   ClickAt(page_, kApply);
   HWND box = WaitForWindow(L"Info Box", 15000);
   ASSERT_TRUE(box) << "Setting Error";
-  test::PressOk(box);
+  PressOk(box);
   ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
-  EXPECT_EQ(KeyboardAt17(), kCapsFactory);
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory);
   // The edit is gone from memory too: the next Apply downloads the old matrix.
   ClickAt(page_, kApply);
-  ASSERT_TRUE(WaitUntil([](HWND) { return !ReadRaw(kProfile0, L"ConfigInfo").bytes.empty() &&
-                                          test::FileExists(test::DistFolder() + L"profile\\1.cfg") &&
+  ASSERT_TRUE(WaitUntil([](HWND) { return !ReadRaw(ProfilePath(0), L"ConfigInfo").bytes.empty() &&
+                                          FileExists(DistFolder() + L"profile\\1.cfg") &&
                                           FindWindowW(nullptr, L"Info Box") == nullptr; },
                         nullptr, 15000));
   Sleep(1500);
-  EXPECT_EQ(KeyboardAt17(), kCapsFactory);
-  EXPECT_EQ(RegistryAt17(), kCapsFactory);
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory);
+  EXPECT_EQ(RegistryAt(17), kCapsFactory);
 }
 
 TEST_F(KeyboardPageTest, RestoreAsksFirstAndOnlyOkRestores) {
@@ -169,7 +67,7 @@ TEST_F(KeyboardPageTest, RestoreAsksFirstAndOnlyOkRestores) {
   ClickAt(page_, kRestore);
   box = WaitForWindow(L"Info Box", 5000);
   ASSERT_TRUE(box);
-  test::PressOk(box);
+  PressOk(box);
   // Restore sets the profile's report rate to 125 and saves after the download.
   ASSERT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
   EXPECT_EQ(keyboard().LogWith("key matrix written").size(), writesBefore + 1);
@@ -181,7 +79,7 @@ TEST_F(KeyboardPageTest, Rate125SendsInterval8TheUtilitySurvivesTheReplugAndAppl
   HWND dialog = nullptr;
   for (int i = 0; i < 100 && !dialog; ++i, Sleep(50)) dialog = OwnedDialog(main_);
   ASSERT_TRUE(dialog);
-  test::Pump(300);
+  Pump(300);
   ClickAt(dialog, kRate125);
   ClickAt(dialog, kRateOk);
   EXPECT_TRUE(keyboard().WaitForDump("interval", "8"));
@@ -194,43 +92,139 @@ TEST_F(KeyboardPageTest, Rate125SendsInterval8TheUtilitySurvivesTheReplugAndAppl
   EXPECT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
 }
 
-// Runs q730xctl with arguments and answers its exit code.
-DWORD RunSettingsTool(const std::wstring& arguments) {
-  const std::wstring exe = test::DistFolder() + L"q730xctl.exe";
-  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &info))
-    return DWORD(-1);
-  CloseHandle(info.hThread);
-  WaitForSingleObject(info.hProcess, 15000);
-  DWORD code = DWORD(-1);
-  GetExitCodeProcess(info.hProcess, &code);
-  CloseHandle(info.hProcess);
-  return code;
+// Esc (key position 11) of profile 1 plays a macro.
+constexpr int kEsc = 11;
+constexpr std::uint32_t kMacroId = 0x51A7;
+
+class MacroKeyPageTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    StoreMacro(kMacroId);
+    EditStoredProfile(0, [] { PutMacroOnKey(0, kEsc, kMacroId); });
+  }
+};
+
+TEST_F(MacroKeyPageTest, ARefusedMacroSlotWriteSaysSoAndTheOldMatrixComesBack) {
+  SetCapsLockToCtrlC();
+  ASSERT_TRUE(keyboard().Admin("refuse 1"));  // the slot write command comes first
+  ClickAt(page_, kApply);
+  HWND box = WaitForWindow(L"Info Box", 15000);
+  ASSERT_TRUE(box) << "Setting Error";
+  PressOk(box);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
+  EXPECT_EQ(keyboard().LogWith("injected fault").size(), 1u);
+  EXPECT_EQ(keyboard().DumpField("slots"), "") << "no slot written";
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory) << "no matrix written after the refused slot";
+  EXPECT_EQ(RegistryAt(17), kCapsFactory);
+
+  // The old matrix is back in memory: the next Apply writes the macro key,
+  // pointing at slot 0, and Caps Lock as it was.
+  ClickAt(page_, kApply);
+  ASSERT_TRUE(WaitUntil([](HWND) { return RegistryAt(kEsc) == "080001FF"; }, nullptr, 15000));
+  EXPECT_EQ(KeyboardAt(kEsc), "080001FF");
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory);
+  EXPECT_EQ(RegistryAt(17), kCapsFactory);
+  EXPECT_EQ(keyboard().DumpField("slots"), "0");
 }
 
-// Key position 5 of profile 1 runs notepad.exe (kind 7, the key's own index).
+// The driver refuses the first open and the first two retries.
+class LateDriverPageTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override { ASSERT_TRUE(keyboard().Admin("refuse-opens 3")); }
+};
+
+TEST_F(LateDriverPageTest, ADriverThatOpensOnTheThirdRetryWorks) {
+  ASSERT_TRUE(keyboard().WaitForDump("registered", "1", 15000));
+  const auto registrations = keyboard().LogWith("kind=1 dir");
+  ASSERT_EQ(registrations.size(), 4u);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(registrations[i].Has("does not open"));
+  EXPECT_TRUE(registrations[3].Has("result=ok")) << registrations[3].text;
+  // Retries come 500 ms apart.
+  EXPECT_GE(registrations[3].t - registrations[0].t, 1300.0);
+
+  SetCapsLockToCtrlC();
+  ClickAt(page_, kApply);
+  ASSERT_TRUE(WaitUntil(&RegistryHasCtrlC, nullptr, 15000));
+  EXPECT_EQ(KeyboardAt(17), kCtrlC);
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr) << "no driver message";
+  EXPECT_EQ(keyboard().LogWith("kind=1 dir").size(), 4u) << "no retries after the open";
+  EXPECT_FALSE(utility_->Ended(0));
+}
+
+// Key position 5 runs notepad.exe (kind 7), 6 opens a file in a folder with
+// a space in its name (kind 5), 7 opens a file but has no path. The file's
+// type is one of the test's own, opened by notepad: the prefix maps no
+// extension to a program by default.
 class KeyEventTest : public KeyboardPageTest {
  protected:
-  void BeforeStart() override { ASSERT_EQ(RunSettingsTool(L"set 1 5 C7050003 notepad.exe"), 0u); }
+  static std::wstring NoteFile() { return TestFolder() + L"key files\\key note.q730xnote"; }
+  static void SetUpTestSuite() {
+    KeyboardPageTest::SetUpTestSuite();
+    RegSetValueW(HKEY_CLASSES_ROOT, L".q730xnote", REG_SZ, L"Q730XTestNote", 0);
+    const wchar_t command[] = L"\"C:\\windows\\system32\\notepad.exe\" \"%1\"";
+    RegSetValueW(HKEY_CLASSES_ROOT, L"Q730XTestNote\\shell\\open\\command", REG_SZ, command, 0);
+  }
+  static void TearDownTestSuite() {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".q730xnote");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Q730XTestNote");
+    KeyboardPageTest::TearDownTestSuite();
+  }
+  void BeforeStart() override {
+    CreateDirectoryW((TestFolder() + L"key files").c_str(), nullptr);
+    WriteFileBytes(NoteFile(), {'h', 'i', '\r', '\n'});
+    ASSERT_EQ(RunSettingsTool(L"set 1 5 C7050003 notepad.exe"), 0u);
+    ASSERT_EQ(RunSettingsTool(L"set 1 6 C5060003 \"" + NoteFile() + L"\""), 0u);
+    ASSERT_EQ(RunSettingsTool(L"set 1 7 C5070003"), 0u);
+  }
+  // Apply puts the action codes on the keyboard; then the window is hidden.
+  void ApplyAndHide() {
+    ClickAt(page_, kApply);
+    const ULONGLONG end = GetTickCount64() + 15000;
+    while (KeyboardAt(7) != "030007C5" && GetTickCount64() < end) Sleep(100);
+    ASSERT_EQ(KeyboardAt(5), "030005C7");
+    ASSERT_EQ(KeyboardAt(6), "030006C5");
+    ASSERT_EQ(KeyboardAt(7), "030007C5");
+    PostMessageW(main_, 0x706, 0, 0);
+    ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main_));
+  }
+  // Waits for a window whose title starts with prefix and closes it.
+  static bool Opened(const std::wstring& prefix) {
+    HWND window = nullptr;
+    const ULONGLONG end = GetTickCount64() + 20000;
+    while (!(window = VisibleWindowStartingWith(prefix)) && GetTickCount64() < end) Sleep(100);
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    return window != nullptr;
+  }
 };
 
 TEST_F(KeyEventTest, AKeyThatRunsAProgramRunsItWithTheWindowHidden) {
-  ClickAt(page_, kApply);  // the keyboard gets the action code
-  ASSERT_TRUE(keyboard().WaitForDump("attached", "1"));
-  const ULONGLONG end = GetTickCount64() + 15000;
-  while (keyboard().DumpField("matrix").substr(5 * 8, 8) != "030005C7" && GetTickCount64() < end) Sleep(100);
-  ASSERT_EQ(keyboard().DumpField("matrix").substr(5 * 8, 8), "030005C7");
-  PostMessageW(main_, 0x706, 0, 0);
-  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main_));
+  ApplyAndHide();
   ASSERT_TRUE(keyboard().Admin("press 5"));
-  HWND notepad = WaitForWindow(L"Untitled - Notepad", 15000);
-  ASSERT_TRUE(notepad);
-  PostMessageW(notepad, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Opened(L"Untitled - Notepad"));
+}
+
+TEST_F(KeyEventTest, AKeyThatOpensAFileOpensAPathWithASpaceWithTheWindowHidden) {
+  ApplyAndHide();
+  ASSERT_TRUE(keyboard().Admin("press 6"));
+  EXPECT_TRUE(Opened(L"key note.q730xnote")) << "notepad with the file";
+}
+
+TEST_F(KeyEventTest, ThreeThousandIgnoredEventsLeaveItAnsweringAndWorking) {
+  ApplyAndHide();
+  // An open-file key without a path, and words that are no action events.
+  std::string reply;
+  ASSERT_TRUE(keyboard().Admin("press 7 1500", &reply));
+  EXPECT_EQ(reply, "queued 1500 events for 1 clients");
+  ASSERT_TRUE(keyboard().Admin("event 16384 1500", &reply));  // 0x4000 onwards: bit 15 clear
+  EXPECT_EQ(reply, "queued 1500 events for 1 clients");
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer));
+  // Events are handled in their order: this one comes after the flood.
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  EXPECT_TRUE(Opened(L"Untitled - Notepad"));
+  EXPECT_FALSE(utility_->Ended(0));
+  EXPECT_EQ(VisibleWindowStartingWith(L"key note"), nullptr) << "nothing else was opened";
 }
 
 }  // namespace
-}  // namespace q730x
+}  // namespace q730x::test

@@ -29,6 +29,12 @@ bool Utility::Ended(DWORD withinMs) const {
   return WaitForSingleObject(process_.get(), withinMs) == WAIT_OBJECT_0;
 }
 
+DWORD Utility::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_.get(), &code);
+  return code;
+}
+
 HWND WaitForWindow(const std::wstring& title, DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   for (;;) {

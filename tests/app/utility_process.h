@@ -19,6 +19,8 @@ class Utility {
   ~Utility();  // a copy still running is ended
   bool running() const { return process_.valid(); }
   bool Ended(DWORD withinMs) const;
+  // The exit code once ended, STILL_ACTIVE before.
+  DWORD ExitCode() const;
   ULONGLONG ElapsedMs() const { return GetTickCount64() - started_; }
 
  private:

@@ -1,0 +1,140 @@
+// Program links of the running utility: a profile linked to a program is
+// switched in and downloaded, without a progress box, when that program comes
+// to the foreground; the link's name must match with its letter case; and the
+// utility ends cleanly when told to exit during such a download.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "gui_support.h"
+#include "key_input.h"
+#include "keyboard_page_fixture.h"
+#include "model/key_code.h"
+#include "store_test_support.h"
+
+namespace q730x::test {
+namespace {
+
+// Notepad, started as a user starts it, brought to the foreground.
+class Notepad {
+ public:
+  Notepad() {
+    wchar_t commandLine[] = L"notepad.exe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    const ULONGLONG end = GetTickCount64() + 20000;
+    while (!(window_ = VisibleWindowStartingWith(L"Untitled - Notepad")) && GetTickCount64() < end) Sleep(50);
+  }
+  ~Notepad() {
+    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (process_ && WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+    if (process_) CloseHandle(process_);
+  }
+  bool ToFront() {
+    if (!window_) return false;
+    SetForegroundWindow(window_);
+    return WaitUntil([](HWND w) { return GetForegroundWindow() == w; }, window_, 5000);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+// Waits until the stored nCurFile is profile, noting whether a progress box
+// was seen meanwhile.
+bool WaitForCurrentProfile(int profile, bool& progressBoxSeen) {
+  const ULONGLONG end = GetTickCount64() + 20000;
+  while (GetTickCount64() < end) {
+    if (VisibleWindowStartingWith(L"ProgressDlg.")) progressBoxSeen = true;
+    if (StoredCurrentProfile() == profile) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+// Profile 2 (index 1) gives Caps Lock Ctrl+C and is linked to notepad.exe.
+class ProgramLinkTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    ASSERT_EQ(RunSettingsTool(L"set 2 17 00060100"), 0u);
+    LinkStoredProfile(1, u"notepad.exe");
+  }
+};
+
+TEST_F(ProgramLinkTest, TheLinkedProgramInFrontDownloadsItsProfileWithoutABox) {
+  ASSERT_EQ(KeyboardAt(17), kCapsFactory);
+
+  Notepad notepad;
+  ASSERT_TRUE(notepad.ToFront());
+  bool boxSeen = false;
+  ASSERT_TRUE(WaitForCurrentProfile(1, boxSeen));
+  EXPECT_FALSE(boxSeen) << "a program-link download shows no progress box";
+  EXPECT_EQ(KeyboardAt(17), kCtrlC);
+  EXPECT_EQ(Hex4(ReadFileBytes(DistFolder() + L"profile\\2.cfg"), 17 * 4), kCtrlC);
+}
+
+// Profile 2 is linked to NOTEPAD.EXE, profile 3 (index 2) to notepad.exe;
+// profile 3 gives Caps Lock Ctrl+C.
+class ProgramLinkCaseTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    ASSERT_EQ(RunSettingsTool(L"set 3 17 00060100"), 0u);
+    LinkStoredProfile(1, u"NOTEPAD.EXE");
+    LinkStoredProfile(2, u"notepad.exe");
+  }
+};
+
+TEST_F(ProgramLinkCaseTest, TheLettersOfTheLinkMustMatchTheProgramsExactly) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.ToFront());
+  bool boxSeen = false;
+  // The first link in profile order that matches with its case wins.
+  ASSERT_TRUE(WaitForCurrentProfile(2, boxSeen));
+  EXPECT_EQ(KeyboardAt(17), kCtrlC);
+}
+
+// Profile 2, linked to notepad, has five macro keys: its download takes about
+// two seconds.
+class ExitDuringLinkDownloadTest : public KeyboardPageTest {
+ protected:
+  static constexpr int kMacroKeys[] = {11, 22, 30, 25, 27};  // the top row's first keys
+  void BeforeStart() override {
+    for (std::uint32_t id = 1; id <= 5; ++id) StoreMacro(0x7100 + id);
+    EditStoredProfile(1, [] {
+      for (int i = 0; i < 5; ++i) PutMacroOnKey(1, kMacroKeys[i], 0x7101 + std::uint32_t(i));
+    });
+    LinkStoredProfile(1, u"notepad.exe");
+  }
+};
+
+TEST_F(ExitDuringLinkDownloadTest, ExitWhileTheWorkerWritesEndsCleanlyAndLeavesTheStoreWhole) {
+  const wchar_t* const values[] = {L"Matrix", L"AuxInfo", L"MacroUseCount", L"ConfigInfo"};
+  std::vector<RawValue> before;
+  for (const wchar_t* name : values) before.push_back(ReadRaw(ProfilePath(1), name));
+  const std::vector<std::uint8_t> fileBefore = ReadFileBytes(DistFolder() + L"profile\\2.cfg");
+  ASSERT_EQ(fileBefore.size(), 84500u);
+
+  Notepad notepad;
+  ASSERT_TRUE(notepad.ToFront());
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (keyboard().LogWith("macro slot").empty() && GetTickCount64() < end) Sleep(10);
+  ASSERT_FALSE(keyboard().LogWith("macro slot").empty()) << "the download has begun";
+  PostMessageW(main_, WM_COMMAND, 0x6001, 0);
+  ASSERT_TRUE(utility_->Ended(15000)) << "no hang";
+  EXPECT_EQ(utility_->ExitCode(), 0u) << "no crash";
+  main_ = nullptr;
+
+  EXPECT_NE(StoredCurrentProfile(), 1) << "the switch was never completed";
+  for (std::size_t i = 0; i < before.size(); ++i)
+    EXPECT_EQ(ReadRaw(ProfilePath(1), values[i]).bytes, before[i].bytes) << i;
+  EXPECT_EQ(ReadFileBytes(DistFolder() + L"profile\\2.cfg"), fileBefore);
+}
+
+}  // namespace
+}  // namespace q730x::test
