@@ -91,7 +91,8 @@ void CMacroDlg::CreateControls() {
   SetUpList(steps_, kStepListId, kStepListRect, false);
 
   const LanguageTable& t = Language;
-  CreateSkinButton(record_, {563, 43, 688, 70}, t.str_macro_start);
+  CreateSkinButton(record_, {563, 43, 688, 70});
+  SetRecordCaption(t.str_macro_start);
   record_.SetTextRect({14, 0, 125, 27});  // clear of the record dot
   CreateSkinButton(new_, {97, 302, 123, 327});
   new_.SetTooltip(t.str_macro_new);
@@ -289,8 +290,14 @@ void CMacroDlg::ToggleRecording() {
   StartRecording();
 }
 
+// The caption is also the button's window text, which tools and tests can read.
+void CMacroDlg::SetRecordCaption(const std::wstring& caption) {
+  record_.SetText(caption);
+  SetWindowTextW(record_.hwnd(), caption.c_str());
+}
+
 void CMacroDlg::StartRecording() {
-  record_.SetText(Language.str_macro_end);
+  SetRecordCaption(Language.str_macro_end);
   steps_.RemoveAll();
   lastStepTime_ = 0;
   limitShown_ = false;
@@ -306,7 +313,7 @@ void CMacroDlg::StopRecording() {
 }
 
 void CMacroDlg::StopRecordingInto(int index) {
-  record_.SetText(Language.str_macro_start);
+  SetRecordCaption(Language.str_macro_start);
   KeyTap.SetHookStatus(false);
   KeyTap.RemoveHook();
   recording_ = false;

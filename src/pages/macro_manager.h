@@ -76,6 +76,7 @@ class CMacroDlg : public SkinnedDialog {
   void SaveSelected() { SaveMacroAt(macros_.selection()); }
 
   // Recording.
+  void SetRecordCaption(const std::wstring& caption);
   void ToggleRecording();
   void StartRecording();
   void StopRecordingInto(int index);
