@@ -93,7 +93,6 @@ void CMacroDlg::CreateControls() {
   const LanguageTable& t = Language;
   CreateSkinButton(record_, {563, 43, 688, 70});
   SetRecordCaption(t.str_macro_start);
-  record_.SetTextRect({14, 0, 125, 27});  // clear of the record dot
   CreateSkinButton(new_, {97, 302, 123, 327});
   new_.SetTooltip(t.str_macro_new);
   CreateSkinButton(delete_, {124, 302, 150, 327});
@@ -292,7 +291,7 @@ void CMacroDlg::ToggleRecording() {
 
 // The caption is also the button's window text, which tools and tests can read.
 void CMacroDlg::SetRecordCaption(const std::wstring& caption) {
-  record_.SetText(caption);
+  record_.SetText(caption, 14);  // clear of the record dot
   SetWindowTextW(record_.hwnd(), caption.c_str());
 }
 
