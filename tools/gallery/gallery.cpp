@@ -163,9 +163,9 @@ void ShowMacroManager() {
   for (std::uint32_t i = 0; i < 20; ++i)
     StoreGalleryMacro(0x00A20000 + i, u"Macro " + std::u16string(1, char16_t(u'A' + i)), 12);
   page->RefillMacroList();
-  SendMessageW(page->macroList().hwnd(), LB_SETCURSEL, 2, 0);
+  SendMessageW(page->macroList().hwnd(), LB_SETCURSEL, 7, 0);
   SendMessageW(page->macroList().hwnd(), LB_SETTOPINDEX, 0, 0);
-  PostMessageW(p, kListSelectionMessage, CMacroDlg::kMacroListId, 2);
+  PostMessageW(p, kListSelectionMessage, CMacroDlg::kMacroListId, 7);
   Pump(200);
   MovePointer(p, {180, 120});
   Save(main.hwnd(), L"main_window_macros_long");
