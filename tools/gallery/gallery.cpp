@@ -1,8 +1,10 @@
-// Q730XGallery [output folder]
+// Q730XGallery [--utility] [output folder]
 // Opens every skinned window of the utility with sample texts, puts the
 // buttons in their looks (hover under the pointer, pressed, checked) and
 // saves a screenshot of each, by default into "screenshots" beside the
 // program's folder. Ends with 0 when every window opened and was saved.
+// With --utility it photographs the running utility's macro page instead,
+// recording a first macro there (with real keys) when it has none.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -171,6 +173,80 @@ void ShowMacroManager() {
   Save(main.hwnd(), L"main_window_macros_long");
   page.reset();
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Q730XGallery");
+}
+
+// The running utility, driven as a user drives it: its macro page, with a
+// macro recorded through the key hook library when it has none yet.
+void SendClick(HWND window, POINT client) {
+  MovePointer(window, client);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
+  Pump(300);
+}
+
+void SendKey(WORD vk, bool release, DWORD waitMs) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = WORD(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+  Pump(waitMs);
+}
+
+void SendText(const std::wstring& text) {
+  for (wchar_t c : text)
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = c;
+      input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      SendInput(1, &input, sizeof input);
+    }
+  Pump(200);
+}
+
+bool ShowRunningUtilityMacros() {
+  HWND main = FindWindowW(L"Q730XMainWindow", nullptr);
+  if (!main || !IsWindowVisible(main)) {
+    std::fwprintf(stderr, L"gallery: no open utility window\n");
+    return false;
+  }
+  SetForegroundWindow(main);
+  Pump(300);
+  SendClick(main, {107, 74});  // the macro page button
+  HWND page = FindWindowExW(main, nullptr, nullptr, CMacroDlg::kWindowText);
+  if (!page || !IsWindowVisible(page)) return false;
+  // The macro list, inside the frame of its skinned scroll bar.
+  HWND macros = nullptr;
+  EnumChildWindows(
+      page,
+      [](HWND window, LPARAM found) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (_wcsicmp(name, L"ListBox") != 0 || GetDlgCtrlID(window) != CMacroDlg::kMacroListId) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&macros));
+  if (macros && SendMessageW(macros, LB_GETCOUNT, 0, 0) == 0) {
+    SendClick(page, {110, 314});  // New, then its name
+    SendText(L"Reload");
+    SendClick(page, {625, 56});   // Record
+    SendKey('R', false, 90);
+    SendKey('R', true, 400);
+    SendKey(VK_LSHIFT, false, 60);
+    SendKey('E', false, 120);
+    SendKey('E', true, 50);
+    SendKey(VK_LSHIFT, true, 200);
+    SendClick(page, {625, 56});   // Stop
+  }
+  MovePointer(page, {625, 56});
+  Save(main, L"utility_macros");
+  return true;
 }
 
 // Answers the advanced page's pickers with sample paths, as a user would choose them.
@@ -392,10 +468,13 @@ int wmain(int argc, wchar_t** argv) {
   InitCommonControlsEx(&controls);
   GdiplusSession gdiplus;
   LoadLanguage(ProgramFolder() + L"language.xml");
+  const bool utility = argc > 1 && std::wstring(argv[1]) == L"--utility";
+  if (utility) ++argv, --argc;
   outputFolder = argc > 1 ? argv[1] : ProgramFolder() + L"..\\screenshots\\";
   if (!outputFolder.empty() && outputFolder.back() != L'\\') outputFolder += L'\\';
   CreateDirectoryW(outputFolder.c_str(), nullptr);
 
+  if (utility) return ShowRunningUtilityMacros() && failures == 0 ? 0 : 1;
   ShowMacroManager();
   ShowSettingDialog();
   ShowSmallDialogs();
