@@ -198,8 +198,11 @@ void CMacroDlg::PaintTexts(HDC dc) {
 void CMacroDlg::FillMacroList() {
   std::vector<MacroListEntry> stored;
   ListMacros(root_, stored);
+  SendMessageW(macros_.hwnd(), WM_SETREDRAW, FALSE, 0);
   macros_.RemoveAll();
   for (const MacroListEntry& macro : stored) macros_.AddEntry(macro.id, ListText(macro.name));
+  SendMessageW(macros_.hwnd(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(macros_.hwnd(), nullptr, TRUE);
 }
 
 void CMacroDlg::RefillMacroList() {
