@@ -206,10 +206,21 @@ void CMacroDlg::FillMacroList() {
 }
 
 void CMacroDlg::RefillMacroList() {
+  const int before = macros_.selection();
+  const std::uint32_t shownId = before >= 0 ? macros_.data(before) : 0;
   FillMacroList();
-  // The page goes on with the macro the list now selects; the step list keeps
-  // what it showed, as the user left it.
+  // The step list stays as the user left it, so the macro it belongs to stays
+  // selected: with another one selected, the next edit would store these
+  // steps into that other macro. When that macro is gone, the selected one's
+  // steps are shown instead.
+  for (int i = 0, n = macros_.count(); i < n && shownId != 0; ++i)
+    if (macros_.data(i) == shownId) {
+      SendMessageW(macros_.hwnd(), LB_SETCURSEL, i, 0);
+      currentIndex_ = i;
+      return;
+    }
   currentIndex_ = macros_.selection();
+  LoadSelectedMacro();
 }
 
 void CMacroDlg::OnMacroSelected() {

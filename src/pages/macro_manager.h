@@ -35,8 +35,8 @@ class CMacroDlg : public SkinnedDialog {
   // The store the page works on: the main window hands it the macro root.
   explicit CMacroDlg(MacroRoot root);
 
-  // The main window shows the page: the macro list is filled again (the step
-  // list stays as it was).
+  // The main window shows the page: the macro list is filled again; the
+  // macro whose steps are shown stays selected.
   void RefillMacroList();
   // The main window leaves the page, hides or minimises: a running recording
   // ends as the Record button ends it, which saves.

@@ -245,7 +245,9 @@ TEST_F(MacroManagerTest, ANewMacroIsNamedAndRecordedWithPausesBetweenItsStepsOnl
 
   // With the skip box on, the same keys record no pauses; the on-screen
   // left button records a press and a release.
+  // The mode chosen before the first save is the one stored.
   const std::uint32_t quick = NewMacro(L"Quick");
+  Click(kModeButtons[2]);
   Click(kSkipPauses);
   StartRecording();
   SlowTap('A');
@@ -256,6 +258,7 @@ TEST_F(MacroManagerTest, ANewMacroIsNamedAndRecordedWithPausesBetweenItsStepsOnl
   ASSERT_TRUE(Eventually([&] { return Stored(quick).has_value(); }));
   EXPECT_EQ(Events(*Stored(quick)),
             (std::vector<std::uint32_t>{Press('A'), Release('A'), Press(1), Release(1)}));
+  EXPECT_EQ(Stored(quick)->playMode(), 1u);
 }
 
 TEST_F(MacroManagerTest, StepEditsAreStoredAtOnceAndNeverLeaveAPauseFirst) {
@@ -391,12 +394,29 @@ TEST_F(MacroManagerTest, SwitchingPagesOrHidingTheWindowEndsTheRecordingAndSaves
   EXPECT_FALSE(Recording());
 
   ClickAt(main_, kMacroButton);
-  ASSERT_TRUE(Eventually([] { return IsWindowVisible(page_) && SelectedMacroId() != 0; }));
+  ASSERT_TRUE(Eventually([] { return IsWindowVisible(page_) != FALSE; }));
+  ASSERT_TRUE(Eventually([&] { return SelectedMacroId() == id; })) << "the macro shown stays selected";
   StartRecording();
   SlowTap('B');
   PostMessageW(main_, 0x706, 0, 0);
   ASSERT_TRUE(Eventually([&] { return Keys(*Stored(id)).size() == 2 && Keys(*Stored(id))[0] == Press('B'); }));
   EXPECT_FALSE(Recording());
+
+  // With two macros, the first listed one selected: coming back to the page
+  // keeps it and its steps, whichever the list would select by itself.
+  PostMessageW(main_, 0x707, 0, 0);
+  ASSERT_TRUE(Eventually([] { return IsWindowVisible(main_) != FALSE; }));
+  RecordAB(L"Other");
+  ClickAt(macros_, {60, kEntryHeight / 2});
+  const std::uint32_t first = std::uint32_t(SendMessageW(macros_, LB_GETITEMDATA, 0, 0));
+  ASSERT_TRUE(Eventually([&] { return SelectedMacroId() == first; }));
+  const int steps = int(Events(*Stored(first)).size());
+  ASSERT_TRUE(Eventually([&] { return StepCount() == steps; }));
+  ClickAt(main_, kKeyboardButton);
+  ClickAt(main_, kMacroButton);
+  test::Pump(500);
+  EXPECT_EQ(SelectedMacroId(), first);
+  EXPECT_EQ(StepCount(), steps);
 }
 
 TEST_F(MacroManagerTest, AMacroOnTwoKeysIsPlayedFromOneSlotAndDeletingItAsksForEachKey) {
