@@ -360,7 +360,7 @@ TEST_F(MacroManagerTest, TheRepeatFieldAndTheModeButtonsAreSavedAsTheyChange) {
   EXPECT_TRUE(Eventually([&] { return Stored(id)->playMode() == 0; }));
 }
 
-TEST_F(MacroManagerTest, TheStepLimitIsShownOncePerRecording) {
+TEST_F(MacroManagerTest, TheStepLimitIsShownOncePerRecordingAndKeysLeftDownAreLetGoAtTheEnd) {
   const std::uint32_t id = NewMacro(L"Full");
   Click(kSkipPauses);
   StartRecording();
@@ -382,6 +382,19 @@ TEST_F(MacroManagerTest, TheStepLimitIsShownOncePerRecording) {
   Click(kSkipPauses);
   ASSERT_TRUE(Eventually([&] { return Stored(id).has_value(); }));
   EXPECT_EQ(Events(*Stored(id)).size(), 160u);
+
+  // Keys still down when a recording stops are let go at its end.
+  const std::uint32_t held = NewMacro(L"Held");
+  Click(kSkipPauses);
+  StartRecording();
+  test::HoldKey(VK_LSHIFT);
+  SlowTap('A');
+  StopRecording();
+  test::LetGoKey(VK_LSHIFT);
+  Click(kSkipPauses);
+  ASSERT_TRUE(Eventually([&] { return Stored(held).has_value(); }));
+  EXPECT_EQ(Events(*Stored(held)),
+            (std::vector<std::uint32_t>{Press(VK_LSHIFT), Press('A'), Release('A'), Release(VK_LSHIFT)}));
 }
 
 TEST_F(MacroManagerTest, SwitchingPagesOrHidingTheWindowEndsTheRecordingAndSavesIt) {
