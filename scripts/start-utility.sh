@@ -3,8 +3,8 @@
 # virtual keyboard standing in for the keyboard, opens its window (as a
 # double click on its tray icon would) and saves a screenshot of its keyboard
 # page, with a few keys of profile 1 changed beforehand so that their marks
-# show. The skinned windows that the utility does not show yet (its dialogs
-# and boxes) are photographed by the gallery.
+# show, then switches to its macro page (recording a macro there when there is
+# none) and saves that too. The dialogs and boxes are photographed by the gallery.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build"
@@ -36,11 +36,14 @@ sleep 5
 "$run" "$dist/Q730X.exe" </dev/null >/dev/null 2>&1 || true
 sleep 2
 DISPLAY="$display" import -window root "$shots/utility.png"
+# Its macro page, with a macro recorded there through real keys when it has none.
+"$run" "$dist/Q730XGallery.exe" --utility >/dev/null || true
 
 "$run" "$dist/Q730XGallery.exe" >/dev/null
 cat <<TEXT
 The utility runs on display $display with the virtual keyboard.
   Screenshot of its window:   $shots/utility.png (changed keys are marked)
+  Its macro page:             $shots/utility_macros.png (with a recorded macro)
   Screenshots of every skinned window: $shots/
   Unplug the keyboard:        build/wine-run.sh build/dist/Q730XVirtualKeyboard.exe unplug
   (the utility then ends, as it does when the real keyboard is pulled out)

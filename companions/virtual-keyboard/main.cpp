@@ -34,7 +34,7 @@ const char kUsage[] =
     "  refuse <n> [after <m>]     refuse the next n driver requests (after m more)\n"
     "  refuse-opens <n>           refuse the next n registrations: the driver opens late\n"
     "  drop-replies <n>           accept the next n queries without a new reply\n"
-    "  dump                       print the state\n"
+    "  dump                       print the state (with what each macro slot plays)\n"
     "  presence [since]           present USB ids and arrivals/removals after a generation\n"
     "  log [clear]                print (or clear) the request log\n"
     "  factory                    back to the factory state\n"

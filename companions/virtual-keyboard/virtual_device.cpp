@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "macro_playback.h"
+
 namespace q730x::vkb {
 namespace {
 
@@ -478,7 +480,8 @@ std::string VirtualDevice::Dump() const {
   out << "\n";
   for (unsigned s = 0; s < kMacroSlots; ++s)
     if (state_.slotsWritten >> s & 1)
-      out << "slot " << s << " " << HexBytes(state_.slots[s].data(), kMacroImageBytes) << "\n";
+      out << "slot " << s << " " << HexBytes(state_.slots[s].data(), kMacroImageBytes) << "\n"
+          << "play " << s << " " << PlaybackText(DecodeMacroImage(state_.slots[s])) << "\n";
   return out.str();
 }
 

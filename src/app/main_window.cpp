@@ -53,8 +53,7 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
     RunExitCommand(hwnd());
     return true;
   }
-  // The macro manager comes with its own page; until then its button shows
-  // the bare window.
+  CreateMacroPage();
 
   // The firmware update's progress box, hidden until the burn tool reports.
   firmwareProgress_ = MakeWindow<CProgressDlg>();
@@ -94,16 +93,40 @@ bool CKavexQ460KbConfigDlg::CreateKeyboardPage() {
   return true;
 }
 
+// The macro manager, hidden, where the keyboard page's picture begins, and of its size.
+void CKavexQ460KbConfigDlg::CreateMacroPage() {
+  macroPage_ = MakeWindow<CMacroDlg>(MacroRoot{HKEY_LOCAL_MACHINE, kMacroRootPath});
+  if (!macroPage_->CreateModeless(hwnd())) {
+    macroPage_.reset();
+    return;
+  }
+  const SIZE size = keyboardPage_->SkinSize();
+  SetWindowPos(macroPage_->hwnd(), nullptr, 0, 86, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+}
+
 void CKavexQ460KbConfigDlg::ShowKeyboardPage() {
   if (!keyboardPage_) return;
   keyboardPage_->SetCaptionsOn(true);
   ShowWindow(keyboardPage_->hwnd(), SW_SHOW);
   keyboardPage_->RefreshKeys();
   keyboardPage_->ShowKeyButtons();
+  if (macroPage_) {
+    ShowWindow(macroPage_->hwnd(), SW_HIDE);
+    macroPage_->StopRecording();
+  }
 }
 
 void CKavexQ460KbConfigDlg::ShowMacroPage() {
   if (keyboardPage_) ShowWindow(keyboardPage_->hwnd(), SW_HIDE);
+  if (!macroPage_) return;
+  ShowWindow(macroPage_->hwnd(), SW_SHOW);
+  macroPage_->RefillMacroList();
+}
+
+void CKavexQ460KbConfigDlg::HideWindow(int how) {
+  ShowWindow(hwnd(), how);
+  if (macroPage_) macroPage_->StopRecording();
 }
 
 void CKavexQ460KbConfigDlg::CreateButtons() {
@@ -133,8 +156,8 @@ bool CKavexQ460KbConfigDlg::OnCommand(HWND control, int code, int id) {
       case kCommandAbout: return true;  // the about dialog comes with its own window
     }
   }
-  if (control && control == hide_.hwnd()) return ShowWindow(hwnd(), SW_HIDE), true;
-  if (control && control == minimise_.hwnd()) return ShowWindow(hwnd(), SW_MINIMIZE), true;
+  if (control && control == hide_.hwnd()) return HideWindow(SW_HIDE), true;
+  if (control && control == minimise_.hwnd()) return HideWindow(SW_MINIMIZE), true;
   if (control && control == keyboard_.hwnd()) return ShowKeyboardPage(), true;
   if (control && control == macros_.hwnd()) return ShowMacroPage(), true;
   return SkinnedDialog::OnCommand(control, code, id);
@@ -182,6 +205,7 @@ void CKavexQ460KbConfigDlg::Close() {
   if (sessionRegistered_) WTSUnRegisterSessionNotification(hwnd());
   sessionRegistered_ = false;
   notifications_.reset();
+  macroPage_.reset();     // a running recording is saved as the page goes
   keyboardPage_.reset();  // its window goes first: the stop sequence of the driver link
   firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
@@ -234,7 +258,7 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
       RunExitCommand(hwnd());
       return 1;
     case WM_HIDE_MAIN:
-      ShowWindow(hwnd(), SW_HIDE);
+      HideWindow(SW_HIDE);
       return 0;
     case WM_OPEN_MAIN:
       Open();

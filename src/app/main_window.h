@@ -12,6 +12,7 @@
 #include "device/device_notifications.h"
 #include "device/presence_tracker.h"
 #include "pages/keyboard_page.h"
+#include "pages/macro_manager.h"
 #include "pages/progress_box.h"
 #include "skin/bitmap_button.h"
 #include "skin/gdi_handles.h"
@@ -40,8 +41,11 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void Close();
   void FirmwareUpdateEnded(const std::wstring& message);
   bool CreateKeyboardPage();
+  void CreateMacroPage();
   void ShowKeyboardPage();
   void ShowMacroPage();
+  // Hiding or minimising the window ends a running macro recording (which saves).
+  void HideWindow(int how);
 
   // PresenceActions
   PresenceFlags* KeyboardPage() override;
@@ -63,6 +67,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   WindowPtr<CProgressDlg> firmwareProgress_;
   PresenceTracker presence_{*this};
   WindowPtr<CKeyboardDlg> keyboardPage_;
+  WindowPtr<CMacroDlg> macroPage_;
 };
 
 }  // namespace q730x

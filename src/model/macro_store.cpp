@@ -79,11 +79,11 @@ void ListMacros(const MacroRoot& root, std::vector<MacroListEntry>& list) {
   }
 }
 
-bool WriteMacro(const MacroRoot& root, MacroRecord& record) {
+bool WriteMacro(const MacroRoot& root, const MacroRecord& record) {
   if (!record.IsWritable()) return false;
   if (const UniqueRegKey key = OpenMacroKey(root, record.id())) return WriteRecord(key.get(), record);
-  // A new macro starts in play mode 0.
-  record.SetPlayMode(MACRO_PLAY_REPEAT);
+  // A new macro keeps the play mode it was built with: the mode button the
+  // user chose is what the keyboard plays from the first download on.
   UniqueRegKey macros = OpenStoreKey(root.key, root.path);
   if (!macros) macros = CreateStoreKey(root.key, root.path);
   if (!macros) return false;

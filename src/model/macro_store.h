@@ -44,9 +44,8 @@ bool SaveMacro(const MacroRecord& record);
 // The listable macros in enumeration order, each with its record's name and id.
 void ListMacros(const MacroRoot& root, std::vector<MacroListEntry>& list);
 std::optional<MacroRecord> ReadMacro(const MacroRoot& root, std::uint32_t id);
-// Writes an existing macro, or creates it: a first write stores play mode 0
-// (record is changed to match).
-bool WriteMacro(const MacroRoot& root, MacroRecord& record);
+// Writes an existing macro, or creates it (and the macro root when missing).
+bool WriteMacro(const MacroRoot& root, const MacroRecord& record);
 // Deletes the macro's subkey. True when the macro root does not exist.
 bool DeleteMacro(const MacroRoot& root, std::uint32_t id);
 // A new id from the tick count that no stored macro has.

@@ -91,9 +91,24 @@ TEST(MacroImageTest, ALeadingPauseIsAlwaysInHundredMsUnitsOfItsLowSixteenBits) {
   EXPECT_EQ(Head(Encode(Record({Pause(5)})), 6), (Bytes{0x00, 0x01, 0x00, 0x03, 0x00, 0x00}));
 }
 
-TEST(MacroImageTest, AShortPauseAfterALongOneAddsToItsHighCountByte) {
-  const Bytes image = Encode(Record({Press(kVkA), Pause(5000), Pause(30)}));
-  EXPECT_EQ(Head(image, 8), (Bytes{0x00, 0x01, 0x00, 0x04, 0x00, 0x01, 0x03, 0xFA}));
+TEST(MacroImageTest, AShortPauseWithNoKeyPairToFoldIntoTakesPairsOfItsOwn) {
+  // After a long pause: 30 ms becomes a 20 ms unit pause of its own, instead
+  // of adding into the long pause's count.
+  EXPECT_EQ(Head(Encode(Record({Press(kVkA), Pause(5000), Pause(500)})), 12),
+            (Bytes{0x00, 0x01, 0x00, 0x04, 0x00, 0x01, 0x00, 0xFA, 0x00, 0x01, 0x00, 0x19}));
+  // Two short pauses that would overflow the key pair's 7-bit field: the
+  // second one gets its own pairs and the pair stays a press.
+  EXPECT_EQ(Head(Encode(Record({Press(kVkA), Pause(1000), Pause(1000)})), 8),
+            (Bytes{0x00, 0x01, 0x64, 0x04, 0x00, 0x01, 0x00, 0x32}));
+  // Two that fit together still fold.
+  EXPECT_EQ(Head(Encode(Record({Press(kVkA), Pause(200), Pause(300)})), 4),
+            (Bytes{0x00, 0x01, 0x32, 0x04}));
+  // After a blank pair, and one too short to count after a long pause.
+  EXPECT_EQ(Head(Encode(Record({Press(kVkA), MacroEvent{0x12000041}, Pause(100), Pause(5000),
+                                Pause(15)})),
+                 16),
+            (Bytes{0x00, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x05, 0x00, 0x01,
+                   0x00, 0xFA, 0x00, 0x00}));
 }
 
 TEST(MacroImageTest, KeysWithoutAUsageAndUnknownStepsGiveZeroCodesAndBlankPairs) {
@@ -103,27 +118,47 @@ TEST(MacroImageTest, KeysWithoutAUsageAndUnknownStepsGiveZeroCodesAndBlankPairs)
                                     0x00, 0xF0, 0x80, 0xF2}));
 }
 
-TEST(MacroImageTest, EncodingStopsAtPair255) {
+TEST(MacroImageTest, ARecordTooLongForTheImageIsCutAtAStepAndReleasesEveryHeldKey) {
+  // Alternating press and release of A: the press that would leave no room
+  // for its release is not written.
   MacroRecord r = Record({});
   for (int i = 0; i < 300; ++i) r.AppendEvent(i % 2 ? Release(kVkA) : Press(kVkA));
   r.SetSize(static_cast<std::uint32_t>(r.bytes().size()));
   unsigned cursor = 0;
-  const Bytes image = Encode(r, &cursor);
-  EXPECT_EQ(cursor, 257u);  // the step at pair 256 is dropped, then encoding stops
-  EXPECT_EQ(image[2 * 255], 0x00);  // pair 255 is press number 255 (index 254)
-  EXPECT_EQ(image[2 * 255 + 1], 0x04);
-  EXPECT_EQ(image[2 * 254], 0x80);
+  Bytes image = Encode(r, &cursor);
+  EXPECT_EQ(cursor, 255u);
+  EXPECT_EQ((Bytes{image[2 * 254], image[2 * 254 + 1]}), (Bytes{0x80, 0x04}));
+  EXPECT_EQ((Bytes{image[2 * 255], image[2 * 255 + 1]}), (Bytes{0x00, 0x00}));
 
-  // A long pause that starts at pair 255 keeps only its first pair.
+  // Shift held while A is pressed, paused and released again and again:
+  // the pause after the last press of A no longer fits, so the image ends
+  // with the releases of A and Shift, the last pressed first.
+  constexpr std::uint32_t kVkB = 0x42, kVkLeftShift = 0xA0;
+  MacroRecord held = Record({Press(kVkLeftShift), Press(kVkB), Release(kVkB)});
+  for (int i = 0; i < 100; ++i) {
+    held.AppendEvent(Press(kVkA));
+    held.AppendEvent(Pause(5000));
+    held.AppendEvent(Release(kVkA));
+  }
+  held.AppendEvent(Release(kVkLeftShift));
+  held.SetSize(static_cast<std::uint32_t>(held.bytes().size()));
+  image = Encode(held, &cursor);
+  EXPECT_EQ(cursor, 255u);
+  EXPECT_EQ(Bytes(image.begin() + 2 * 249, image.end()),
+            (Bytes{0x00, 0x01, 0x00, 0xFA, 0x80, 0x04, 0x00, 0x04, 0x80, 0x04, 0x80, 0xE1, 0x00, 0x00}));
+
+  // A long pause that would start at pair 255 is left out whole.
   MacroRecord longAtEnd = Record({});
-  for (int i = 0; i < 254; ++i) longAtEnd.AppendEvent(Press(kVkA));
+  for (int i = 0; i < 127; ++i) {
+    longAtEnd.AppendEvent(Press(kVkA));
+    longAtEnd.AppendEvent(Release(kVkA));
+  }
   longAtEnd.AppendEvent(Pause(5000));
   longAtEnd.AppendEvent(Press(kVkA));
   longAtEnd.SetSize(static_cast<std::uint32_t>(longAtEnd.bytes().size()));
-  const Bytes cut = Encode(longAtEnd, &cursor);
-  EXPECT_EQ(cursor, 257u);
-  EXPECT_EQ(cut[510], 0x00);
-  EXPECT_EQ(cut[511], 0x01);
+  image = Encode(longAtEnd, &cursor);
+  EXPECT_EQ(cursor, 255u);
+  EXPECT_EQ((Bytes{image[510], image[511]}), (Bytes{0x00, 0x00}));
 }
 
 TEST(MacroImageTest, ARecordThatLiesAboutItsEventCountIsReadOnlyAsFarAsItsBytes) {

@@ -34,19 +34,20 @@ std::wstring SubkeyPath(std::uint32_t id) {
 
 using MacroStoreTest = test::StoreTest;
 
-TEST_F(MacroStoreTest, TheFirstWriteStoresPlayModeZeroAndLaterWritesTheMode) {
+TEST_F(MacroStoreTest, TheFirstWriteStoresTheChosenPlayModeAndLaterWritesChangeIt) {
   const MacroRoot root = DefaultMacroRoot();
-  MacroRecord r = Sample(0x00012AB, u"First");
+  MacroRecord r = Sample(0x00012AB, u"First");  // mode 2
   ASSERT_TRUE(WriteMacro(root, r));  // creates the macro root too
-  EXPECT_EQ(r.playMode(), 0u);
+  EXPECT_EQ(r.playMode(), 2u);
   EXPECT_EQ(MacroSubkeyName(0x12AB), L"000012ab");
   const test::RawValue stored = ReadRaw(SubkeyPath(0x12AB), L"");
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
   EXPECT_EQ(stored.bytes, r.bytes());
-
-  r.SetPlayMode(2);
-  ASSERT_TRUE(WriteMacro(root, r));
   EXPECT_EQ(LoadMacro(0x12AB)->playMode(), 2u);
+
+  r.SetPlayMode(1);
+  ASSERT_TRUE(WriteMacro(root, r));
+  EXPECT_EQ(LoadMacro(0x12AB)->playMode(), 1u);
   EXPECT_EQ(ReadMacro(root, 0x12AB)->name(), u"First");
 }
 

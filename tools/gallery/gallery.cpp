@@ -1,8 +1,10 @@
-// Q730XGallery [output folder]
+// Q730XGallery [--utility] [output folder]
 // Opens every skinned window of the utility with sample texts, puts the
 // buttons in their looks (hover under the pointer, pressed, checked) and
 // saves a screenshot of each, by default into "screenshots" beside the
 // program's folder. Ends with 0 when every window opened and was saved.
+// With --utility it photographs the running utility's macro page instead,
+// recording a first macro there (with real keys) when it has none.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -18,6 +20,7 @@
 #include "pages/advanced_function_page.h"
 #include "pages/base_function_page.h"
 #include "pages/macro_assignment_page.h"
+#include "pages/macro_manager.h"
 #include "pages/key_combination_page.h"
 #include "pages/key_setting_dialog.h"
 #include "pages/message_box.h"
@@ -80,7 +83,44 @@ void Save(HWND window, const wchar_t* name) {
   }
 }
 
+// The real macro manager inside a main window, on macros of its own (under
+// HKEY_CURRENT_USER, so the gallery never touches the utility's macros).
+const wchar_t kGalleryMacros[] = L"Software\\Q730XGallery\\Macro\\";
+
+void StoreGalleryMacro(std::uint32_t id, const std::u16string& name, int keys) {
+  std::vector<std::uint32_t> steps;
+  for (int k = 0; k < keys; ++k) {
+    const std::uint32_t vk = 'A' + std::uint32_t(k % 26);
+    steps.insert(steps.end(), {MakeStep(STEP_PRESS, vk), MakeStep(STEP_PAUSE, 40u + 10u * k),
+                               MakeStep(STEP_RELEASE, vk), MakeStep(STEP_PAUSE, 120)});
+  }
+  MacroBuildInput input;
+  input.id = id;
+  input.name = name;
+  input.repeatField = u"3";
+  if (auto record = BuildMacroRecord(steps, input)) WriteMacro({HKEY_CURRENT_USER, kGalleryMacros}, *record);
+}
+
+// Presses a button of the page at a client point, as a click would.
+void ClickPageButton(HWND page, POINT at) {
+  HWND button = ChildWindowFromPointEx(page, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+  if (button && button != page) SendMessageW(button, BM_CLICK, 0, 0);
+  Pump(100);
+}
+
+// A key as the key hook library reports it, after a pause of `waitMs`.
+void ReportKey(HWND page, std::uint32_t vk, bool release, DWORD waitMs) {
+  Pump(waitMs);
+  PostMessageW(page, kKeyTapReportMessage, vk, release ? kKeyTapRelease : 0);
+  Pump(30);
+}
+
 void ShowMacroManager() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Q730XGallery");
+  const std::pair<std::uint32_t, std::u16string> samples[] = {
+      {0x00A10001, u"Reload"}, {0x00A10002, u"Combo 1"}, {0x00A10003, u"Sprint"}, {0x00A10004, u"Build wall"}};
+  for (const auto& [id, name] : samples) StoreGalleryMacro(id, name, 2);
+
   SampleWindow main(kPlainPopupTemplate, {822, 544}, {135, 137, 138, {}, {}},
                     {{{789, 2, 819, 32}},
                      {{761, 2, 788, 32}},
@@ -89,56 +129,124 @@ void ShowMacroManager() {
                     {});
   main.UseRegion();
   if (!main.CreateModeless(nullptr)) return (void)++failures;
-  SampleWindow page(132, {822, 448}, {155, 156, 157, {}, {}},
-                    {{{563, 43, 688, 70}, L"Start recording"},
-                     {{97, 302, 123, 327}, L"", false, false, {}, Language.str_macro_new},
-                     {{124, 302, 150, 327}, L"", false, false, {}, Language.str_macro_del},
-                     {{317, 302, 343, 327}, L"", false, false, {}, Language.str_macro_insert5},
-                     {{344, 302, 370, 327}, L"", false, false, {}, Language.str_macro_delitem},
-                     {{371, 302, 398, 327}, L"", false, false, {}, Language.str_macro_modify},
-                     {{563, 83, 758, 96}, L"No pauses", true, false, RECT{16, 0, 195, 13}},
-                     {{563, 116, 578, 130}, L"", true, true}, {{563, 136, 578, 151}, L"", true},
-                     {{563, 158, 578, 172}, L"", true},
-                     {{622, 300, 652, 349}, L"", false, false, {}, Language.str_mouse_left},
-                     {{657, 300, 678, 348}, L"", false, false, {}, Language.str_mouse_middle},
-                     {{683, 300, 713, 349}, L"", false, false, {}, Language.str_mouse_right}},
-                    {{L"Macros", {95, 20, 308, 40}, RGB(88, 99, 105)},
-                     {L"Steps", {315, 20, 527, 40}, RGB(88, 99, 105)},
-                     {L"Repeat", {585, 115, 676, 130}, RGB(88, 99, 105)},
-                     {L"Until released", {585, 137, 819, 153}, RGB(88, 99, 105)},
-                     {L"Until pressed again", {585, 158, 779, 172}, RGB(88, 99, 105)}});
-  page.PlaceAt({0, 86});
-  if (!page.CreateModeless(main.hwnd())) return (void)++failures;
-  SetWindowPos(page.hwnd(), nullptr, 0, 86, 822, 448, SWP_NOZORDER);
-  // The macro and step lists, filled as after recording a short macro.
-  CListBoxEx macros, steps;
-  for (CListBoxEx* list : {&macros, &steps}) {
-    list->SetBackgroundColour(RGB(15, 15, 15));
-    list->SetTextColour(RGB(83, 92, 107));
-    list->SetSelectedBackColour(RGB(37, 37, 37));
-    list->SetSelectedTextColour(RGB(150, 150, 150));
-  }
-  macros.Create(page.hwnd(), {97, 43, 308, 289}, 256);
-  for (const wchar_t* name : {L"Reload", L"Combo 1", L"Sprint", L"Build wall"})
-    macros.AddEntry(0x1000, name);
-  SendMessageW(macros.hwnd(), LB_SETCURSEL, 1, 0);
-  steps.Create(page.hwnd(), {317, 43, 528, 289}, 257);
-  steps.AddEntry('R', L"R", kEntryDown);
-  steps.AddEntry(85, L"85  ms", kEntryDelay);
-  steps.AddEntry('R', L"R", kEntryUp);
-  steps.AddEntry(120, L"120  ms", kEntryDelay);
-  steps.AddEntry(VK_SHIFT, L"Left Shift", kEntryDown);
-  steps.AddEntry(VK_SHIFT, L"Left Shift", kEntryUp);
-  SendMessageW(steps.hwnd(), LB_SETCURSEL, 2, 0);
-  ShowWindow(page.hwnd(), SW_SHOW);
+  auto page = MakeWindow<CMacroDlg>(MacroRoot{HKEY_CURRENT_USER, kGalleryMacros});
+  if (!page->CreateModeless(main.hwnd())) return (void)++failures;
+  SetWindowPos(page->hwnd(), nullptr, 0, 86, 822, 448, SWP_NOZORDER | SWP_SHOWWINDOW);
   ShowWindow(main.hwnd(), SW_SHOW);
   SetForegroundWindow(main.hwnd());
+  HWND p = page->hwnd();
+
+  // A new macro, named, then recorded: R, a pause, Left Shift with the left mouse button.
+  ClickPageButton(p, {110, 314});
+  if (HWND editor = page->macroList().editor()) SetWindowTextW(editor, L"Headshot");
+  SetFocus(p);  // the editor loses the focus: the name is taken
+  Pump(200);
+  ClickPageButton(p, {625, 56});
+  ReportKey(p, 'R', false, 0);
+  ReportKey(p, 'R', true, 85);
+  ReportKey(p, VK_LSHIFT, false, 160);
+  ReportKey(p, VK_LBUTTON, false, 60);
+  ReportKey(p, VK_LBUTTON, true, 90);
+  ReportKey(p, VK_LSHIFT, true, 40);
+  MovePointer(p, {625, 56});
+  Save(main.hwnd(), L"main_window_macros_recording");
+  ClickPageButton(p, {625, 56});
+
+  // The insert panel open on the selected step, a key being captured.
+  SendMessageW(page->stepList().hwnd(), LB_SETCURSEL, 2, 0);
+  ClickPageButton(p, {330, 314});
+  ClickPageButton(p, {571, 199});
+  ReportKey(p, VK_SPACE, false, 0);
+  MovePointer(p, {698, 250});
+  Save(main.hwnd(), L"main_window_macros_insert");
+  ClickPageButton(p, {698, 250});
+
+  // Many macros and a long recording: both lists scroll.
+  for (std::uint32_t i = 0; i < 20; ++i)
+    StoreGalleryMacro(0x00A20000 + i, u"Macro " + std::u16string(1, char16_t(u'A' + i)), 12);
+  page->RefillMacroList();
+  SendMessageW(page->macroList().hwnd(), LB_SETCURSEL, 7, 0);
+  SendMessageW(page->macroList().hwnd(), LB_SETTOPINDEX, 0, 0);
+  PostMessageW(p, kListSelectionMessage, CMacroDlg::kMacroListId, 7);
+  Pump(200);
+  MovePointer(p, {180, 120});
+  Save(main.hwnd(), L"main_window_macros_long");
+  page.reset();
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Q730XGallery");
+}
+
+// The running utility, driven as a user drives it: its macro page, with a
+// macro recorded through the key hook library when it has none yet.
+void SendClick(HWND window, POINT client) {
+  MovePointer(window, client);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
   Pump(300);
-  MovePointer(page.hwnd(), {110, 314});
-  Save(main.hwnd(), L"main_window_macros");
-  // A new macro being named in place.
-  macros.AddEntry(0x1001, L"New macro", 0, true);
-  Save(main.hwnd(), L"main_window_macros_rename");
+}
+
+void SendKey(WORD vk, bool release, DWORD waitMs) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = WORD(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+  Pump(waitMs);
+}
+
+void SendText(const std::wstring& text) {
+  for (wchar_t c : text)
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = c;
+      input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      SendInput(1, &input, sizeof input);
+    }
+  Pump(200);
+}
+
+bool ShowRunningUtilityMacros() {
+  HWND main = FindWindowW(L"Q730XMainWindow", nullptr);
+  if (!main || !IsWindowVisible(main)) {
+    std::fwprintf(stderr, L"gallery: no open utility window\n");
+    return false;
+  }
+  SetForegroundWindow(main);
+  Pump(300);
+  SendClick(main, {107, 74});  // the macro page button
+  HWND page = FindWindowExW(main, nullptr, nullptr, CMacroDlg::kWindowText);
+  if (!page || !IsWindowVisible(page)) return false;
+  // The macro list, inside the frame of its skinned scroll bar.
+  HWND macros = nullptr;
+  EnumChildWindows(
+      page,
+      [](HWND window, LPARAM found) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (_wcsicmp(name, L"ListBox") != 0 || GetDlgCtrlID(window) != CMacroDlg::kMacroListId) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&macros));
+  if (macros && SendMessageW(macros, LB_GETCOUNT, 0, 0) == 0) {
+    SendClick(page, {110, 314});  // New, then its name
+    SendText(L"Reload");
+    SendClick(page, {625, 56});   // Record
+    SendKey('R', false, 90);
+    SendKey('R', true, 400);
+    SendKey(VK_LSHIFT, false, 60);
+    SendKey('E', false, 120);
+    SendKey('E', true, 50);
+    SendKey(VK_LSHIFT, true, 200);
+    SendClick(page, {625, 56});   // Stop
+  }
+  MovePointer(page, {625, 56});
+  Save(main, L"utility_macros");
+  return true;
 }
 
 // Answers the advanced page's pickers with sample paths, as a user would choose them.
@@ -360,10 +468,13 @@ int wmain(int argc, wchar_t** argv) {
   InitCommonControlsEx(&controls);
   GdiplusSession gdiplus;
   LoadLanguage(ProgramFolder() + L"language.xml");
+  const bool utility = argc > 1 && std::wstring(argv[1]) == L"--utility";
+  if (utility) ++argv, --argc;
   outputFolder = argc > 1 ? argv[1] : ProgramFolder() + L"..\\screenshots\\";
   if (!outputFolder.empty() && outputFolder.back() != L'\\') outputFolder += L'\\';
   CreateDirectoryW(outputFolder.c_str(), nullptr);
 
+  if (utility) return ShowRunningUtilityMacros() && failures == 0 ? 0 : 1;
   ShowMacroManager();
   ShowSettingDialog();
   ShowSmallDialogs();
