@@ -13,6 +13,7 @@ packages=(
   libcairo2-dev pkg-config fonts-dejavu-core
   clang libclang-rt-14-dev
   libpugixml-dev libexpat1-dev
+  python3
 )
 
 missing=()

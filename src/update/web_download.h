@@ -1,5 +1,6 @@
 // One download from the web to a file, always fetched anew from the server
-// (never answered from the platform's web cache), and the SHA-256 of a file.
+// (never answered from the platform's web cache) and kept only when the
+// server answered 200 with the whole body; and the SHA-256 of a file.
 #pragma once
 
 #include <string>
