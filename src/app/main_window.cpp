@@ -270,7 +270,10 @@ void CKavexQ460KbConfigDlg::OnFirmwareProgress(WPARAM show, LPARAM position) {
   if (!firmwareProgress_) return;
   if (show == 1) {
     if (!IsWindowVisible(firmwareProgress_->hwnd())) shownBeforeUpdate_ = IsWindowVisible(hwnd()) != FALSE;
-    ShowWindow(firmwareProgress_->hwnd(), SW_SHOW);
+    // Never activated (it takes no input), so that under Wine's X11 driver it
+    // stays an unmanaged window: hiding a managed one waits up to 2 s for a
+    // window manager, which delayed the message that follows the update.
+    ShowWindow(firmwareProgress_->hwnd(), SW_SHOWNOACTIVATE);
     ShowWindow(hwnd(), SW_HIDE);
   }
   firmwareProgress_->SetProgressPosition(int(position));
