@@ -5,13 +5,14 @@ It serves the files of a folder by their paths (the update description at
 /software/Q730X/newver.xml, a firmware image anywhere beside it) and can be
 told to fail: answer 404, cut the body off half-way, or answer slowly.
 
-    scripts/update-server.py --root DIR [--port 8123] [--demo 1.3]
+    scripts/update-server.py --root DIR [--port 8123] [--demo 1.3 [--demo-only]]
                              [--fail 404|cut|slow] [--slow-ms 3000]
 
 Point the utility at it with Q730X_UPDATE_SERVER=http://127.0.0.1:8123.
 
 --demo VERSION writes a description and a firmware image of that version
-into the folder first. --fail applies to every request; a file named
+into the folder first (with --demo-only it then ends, for a server that
+already serves the folder on --port). --fail applies to every request; a file named
 "faults" in the folder, read again for every request, says it per path:
 
     /software/Q730X/newver.xml 404
@@ -126,12 +127,16 @@ def main():
     parser.add_argument("--port", type=int, default=8123)
     parser.add_argument("--port-file")
     parser.add_argument("--demo", metavar="VERSION")
+    parser.add_argument("--demo-only", action="store_true")
     parser.add_argument("--fail", choices=["404", "cut", "slow"])
     parser.add_argument("--slow-ms", type=int, default=3000)
     args = parser.parse_args()
 
     os.makedirs(args.root, exist_ok=True)
     root = os.path.abspath(args.root)
+    if args.demo_only:
+        write_demo(root, args.demo or "1.3", args.port)
+        return
     server = http.server.ThreadingHTTPServer(
         (args.bind, args.port), make_handler(root, [args.fail] if args.fail else [], args.slow_ms))
     port = server.server_address[1]
