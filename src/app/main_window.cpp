@@ -295,6 +295,7 @@ void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(bool failed) {
   if (updateFailed_) return ExitForced();
   if (OpenHid()) ReadFirmwareVersion();
   if (shownBeforeUpdate_) ShowWindow(hwnd(), SW_SHOW);  // as it was before the update
+  shownBeforeUpdate_ = false;
 }
 
 void CKavexQ460KbConfigDlg::ExitForced() {

@@ -29,9 +29,20 @@ bool CDlgAbout::OnInitDialog() {
   CreateSkinButton(cancel_, {339, 195, 404, 225}, Language.str_Cancel);
   CreateSkinButton(firmwareCheck_, {208, 152, 342, 174}, Language.str_check_new);
   CreateSkinButton(utilityCheck_, {208, 175, 342, 193}, Language.str_check_new);
-  prompt_ = MakeWindow<CMessageLink>();
-  if (prompt_->CreateModeless(hwnd())) ShowWindow(prompt_->hwnd(), SW_HIDE);
   return true;
+}
+
+// Made when a check first finds something newer rather than with the dialog:
+// a hidden box titled "Info Box" for the whole run would be found by anyone
+// looking for the message box by its title.
+CMessageLink* CDlgAbout::Prompt() {
+  if (!prompt_ && hwnd()) {
+    prompt_ = MakeWindow<CMessageLink>();
+    if (prompt_->CreateModeless(hwnd())) ShowWindow(prompt_->hwnd(), SW_HIDE);
+  }
+  if (prompt_ && !prompt_->hwnd()) return nullptr;
+  if (prompt_) prompt_->SetTarget(promptTarget_);
+  return prompt_.get();
 }
 
 bool CDlgAbout::OnCommand(HWND control, int code, int id) {
@@ -42,7 +53,7 @@ bool CDlgAbout::OnCommand(HWND control, int code, int id) {
 }
 
 void CDlgAbout::StartUpdateCheck(UpdateKind kind) {
-  if (kind == UpdateKind::Firmware && prompt_) prompt_->SetTarget(keyboardPage_);
+  if (kind == UpdateKind::Firmware) promptTarget_ = keyboardPage_;
   UpdateCheckRequest request;
   request.aboutDialog = hwnd();
   request.kind = kind;
@@ -57,11 +68,12 @@ void CDlgAbout::StartUpdateCheck(UpdateKind kind) {
 
 void CDlgAbout::OnUpdateOutcome(UpdateOutcome outcome) {
   auto prompt = [this](CMessageLink::Mode mode) {
-    if (!prompt_ || !prompt_->hwnd()) return;
-    prompt_->SetMode(mode);
-    if (mode == CMessageLink::Mode::Driver) prompt_->SetLinkText(NewDriverLocation());
-    ShowWindow(prompt_->hwnd(), SW_SHOW);
-    SetForegroundWindow(prompt_->hwnd());
+    CMessageLink* box = Prompt();
+    if (!box) return;
+    box->SetMode(mode);
+    if (mode == CMessageLink::Mode::Driver) box->SetLinkText(NewDriverLocation());
+    ShowWindow(box->hwnd(), SW_SHOW);
+    SetForegroundWindow(box->hwnd());
   };
   switch (outcome) {
     case UpdateOutcome::DownloadFailed: ShowMessageBox(Language.str_updateerror3); break;

@@ -30,7 +30,8 @@ class CDlgAbout : public SkinnedDialog {
   void StartUpdateCheck(UpdateKind kind);
 
   const std::wstring& firmwareVersion() const { return firmwareVersion_; }
-  CMessageLink* prompt() { return prompt_.get(); }
+  // The prompt box, made hidden the first time it is needed.
+  CMessageLink* Prompt();
   CGDIBitmapBtn& firmwareCheckButton() { return firmwareCheck_; }
   CGDIBitmapBtn& utilityCheckButton() { return utilityCheck_; }
 
@@ -50,6 +51,7 @@ class CDlgAbout : public SkinnedDialog {
 
   std::wstring firmwareVersion_;
   HWND keyboardPage_ = nullptr;
+  HWND promptTarget_ = nullptr;  // the keyboard page, as of the last firmware check
   WindowPtr<CMessageLink> prompt_;
   CGDIBitmapBtn close_, cancel_, firmwareCheck_, utilityCheck_;
 };

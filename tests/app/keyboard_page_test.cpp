@@ -135,6 +135,11 @@ TEST_F(KeyboardPageTest, CapsLockGetsCtrlCAndApplyPutsItOnTheKeyboardAndInTheSto
   const test::RawValue current = ReadRaw(L"Software\\KAVEX\\Q730X", L"nCurFile");
   EXPECT_EQ(current.bytes, (std::vector<std::uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(Hex4(test::ReadFileBytes(test::DistFolder() + L"profile\\1.cfg"), 17 * 4), kCtrlC);
+
+  // The key setting dialog is left open: the exit of TearDown must close it
+  // too, for the utility to end.
+  ClickAt(page_, kCapsLock);
+  EXPECT_TRUE(WaitForWindow(L"KavexQ730XSetting", 5000));
 }
 
 TEST_F(KeyboardPageTest, ARefusedMatrixWriteSaysSoAndTheOldMatrixComesBack) {

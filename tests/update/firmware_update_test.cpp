@@ -155,6 +155,9 @@ class FirmwareRoadTest : public FirmwareUpdateSuite {
     if (utility_) utility_->Ended(15000);
     utility_.reset();
     server_.SetFaults("");
+    // The deployable folder keeps no downloads of the tests.
+    DeleteFileW(ImageFile().c_str());
+    DeleteFileW((test::DistFolder() + L"FWUpdate\\newver.xml").c_str());
     VirtualKeyboardSuite::TearDownTestSuite();
   }
   void SetUp() override { ASSERT_TRUE(main_ && utility_->running()); }

@@ -246,7 +246,7 @@ void ShowSmallDialogs() {
   Save(about.hwnd(), L"about_dialog");
   ShowWindow(about.hwnd(), SW_HIDE);
 
-  CMessageLink* prompt = about.prompt();
+  CMessageLink* prompt = about.Prompt();
   if (!prompt || !prompt->hwnd()) return (void)++failures;
   prompt->SetMode(CMessageLink::Mode::Firmware);
   ShowWindow(prompt->hwnd(), SW_SHOW);
