@@ -66,6 +66,13 @@ void DrawAbout(const Canvas& c, Look look) {
 
 void DrawUpdatePrompt(const Canvas& c, Look look) {
   DrawDialogFrame(c, 330, 160, 28, {301, 0, 329, 25}, look);
+  // A download mark in the caption strip: an arrow into a tray.
+  c.Line(18.5, 7, 18.5, 17, kAccent, 1.5);
+  c.Line(14.5, 13, 18.5, 17.5, kAccent, 1.5);
+  c.Line(22.5, 13, 18.5, 17.5, kAccent, 1.5);
+  c.Line(12.5, 17.5, 12.5, 21.5, kAccent, 1.2);
+  c.Line(12.5, 21.5, 24.5, 21.5, kAccent, 1.2);
+  c.Line(24.5, 21.5, 24.5, 17.5, kAccent, 1.2);
   c.Line(10, 106.5, 320, 106.5, kLineSoft);
   DrawPushButton(c, Box{160, 117, 226, 144}.Inset(1), look, 4);
   DrawAccentButton(c, Box{234, 117, 300, 144}.Inset(1), look, 4);

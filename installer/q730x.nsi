@@ -133,7 +133,7 @@ Section "Program" SecProgram
   SetOutPath "$INSTDIR\skins"
   File /r "${DIST}\skins\*.*"
   SetOutPath "$INSTDIR\FWUpdate"
-  File /nonfatal /r "${DIST}\FWUpdate\*.*"
+  File "${DIST}\FWUpdate\Q730XBurn.exe"
   CreateDirectory "$INSTDIR\profile"
 
   ; The chosen language becomes the utility's.

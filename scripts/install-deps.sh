@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   libpugixml-dev libexpat1-dev
   nsis
+  python3
 )
 
 missing=()

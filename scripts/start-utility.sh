@@ -16,6 +16,16 @@ display=":$(head -n1 "$build/test-session/xvfb.display")"
 mkdir -p "$shots"
 
 export Q730X_DEVICE=virtual
+
+# Update checks go to the session's local update server, which offers
+# firmware 1.3, unless Q730X_UPDATE_SERVER names a server already.
+port_file="$build/test-session/update-server.port"
+if [ -z "${Q730X_UPDATE_SERVER:-}" ] && [ -s "$port_file" ]; then
+  port="$(cat "$port_file")"
+  python3 "$here/scripts/update-server.py" --root "$build/test-session/update-server" \
+    --demo 1.3 --demo-only --port "$port"
+  export Q730X_UPDATE_SERVER="http://127.0.0.1:$port"
+fi
 # The virtual keyboard serves until it is told to stop; a running one is reused.
 if ! "$run" "$dist/Q730XVirtualKeyboard.exe" ping >/dev/null 2>&1; then
   setsid "$run" "$dist/Q730XVirtualKeyboard.exe" serve </dev/null >/dev/null 2>&1 &
@@ -45,6 +55,7 @@ The utility runs on display $display with the virtual keyboard.
   Screenshot of its window:   $shots/utility.png (changed keys are marked)
   Its macro page:             $shots/utility_macros.png (with a recorded macro)
   Screenshots of every skinned window: $shots/
+  Update server:              ${Q730X_UPDATE_SERVER:-https://www.kavex.com} (About in the tray menu checks it)
   Unplug the keyboard:        build/wine-run.sh build/dist/Q730XVirtualKeyboard.exe unplug
   (the utility then ends, as it does when the real keyboard is pulled out)
   Stop everything:            build/test-session.sh stop

@@ -8,7 +8,9 @@ namespace q730x {
 
 void RunExitCommand(HWND mainWindow);
 
-// Sends (or posts) a message to the top-level window with this title, if any.
+// Sends (or posts) a message to every top-level window of this process with
+// this title. Windows of other programs that happen to carry the same title
+// are left alone: a hung one would otherwise hang our exit.
 void SendToWindowTitled(const wchar_t* title, UINT message);
 void PostToWindowTitled(const wchar_t* title, UINT message);
 

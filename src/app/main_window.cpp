@@ -55,6 +55,12 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   }
   CreateMacroPage();
 
+  about_ = MakeWindow<CDlgAbout>();
+  if (about_->CreateModeless(hwnd())) {
+    ShowWindow(about_->hwnd(), SW_HIDE);
+    about_->SetKeyboardPage(keyboardPage_->hwnd());
+  }
+
   // The firmware update's progress box, hidden until the burn tool reports.
   firmwareProgress_ = MakeWindow<CProgressDlg>();
   const RECT textArea{35, 20, 280, 50};
@@ -153,7 +159,7 @@ bool CKavexQ460KbConfigDlg::OnCommand(HWND control, int code, int id) {
     switch (id) {
       case kCommandOpen: return Open(), true;
       case kCommandExit: return RunExitCommand(hwnd()), true;
-      case kCommandAbout: return true;  // the about dialog comes with its own window
+      case kCommandAbout: return ShowAbout(), true;
     }
   }
   if (control && control == hide_.hwnd()) return HideWindow(SW_HIDE), true;
@@ -161,6 +167,13 @@ bool CKavexQ460KbConfigDlg::OnCommand(HWND control, int code, int id) {
   if (control && control == keyboard_.hwnd()) return ShowKeyboardPage(), true;
   if (control && control == macros_.hwnd()) return ShowMacroPage(), true;
   return SkinnedDialog::OnCommand(control, code, id);
+}
+
+void CKavexQ460KbConfigDlg::ShowAbout() {
+  if (!about_ || !about_->hwnd()) return;
+  about_->SetFirmwareVersion(std::to_wstring(FirmwareMajor) + L"." + std::to_wstring(FirmwareMinor));
+  ShowWindow(about_->hwnd(), SW_SHOW);
+  SetForegroundWindow(about_->hwnd());
 }
 
 void CKavexQ460KbConfigDlg::OnTrayCallback(LPARAM mouseMessage) {
@@ -187,7 +200,7 @@ void CKavexQ460KbConfigDlg::ShowTrayMenu() {
 }
 
 void CKavexQ460KbConfigDlg::Close() {
-  if (MessageBoxOpen) return;
+  if (MessageBoxOpen && !exitForced_) return;
   if (ModalScope::Active()) {
     // A modal loop (a key setting dialog, a file dialog, the about box) runs
     // inside one of our handlers, which is still on the stack: tearing the
@@ -207,6 +220,7 @@ void CKavexQ460KbConfigDlg::Close() {
   notifications_.reset();
   macroPage_.reset();     // a running recording is saved as the page goes
   keyboardPage_.reset();  // its window goes first: the stop sequence of the driver link
+  about_.reset();
   firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
   tray_.RemoveAtExit(300);
@@ -264,29 +278,53 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
       Open();
       return 0;
     case WM_FIRMWARE_PROGRESS:
-      if (!firmwareProgress_) return 1;
-      if (wParam == 1) {
-        ShowWindow(firmwareProgress_->hwnd(), SW_SHOW);
-        ShowWindow(hwnd(), SW_HIDE);
-      }
-      firmwareProgress_->SetProgressPosition(int(lParam));
+      OnFirmwareProgress(wParam, lParam);
       return 1;
     case WM_FIRMWARE_DONE:
-      FirmwareUpdateEnded(Language.str_updateover1);
-      if (OpenHid()) ReadFirmwareVersion();
+      FirmwareUpdateEnded(false);
       return 1;
     case WM_FIRMWARE_FAILED:
-      FirmwareUpdateEnded(Language.str_updateover2);
-      RunExitCommand(hwnd());
+      FirmwareUpdateEnded(true);
       return 1;
   }
   return SkinnedDialog::HandleMessage(message, wParam, lParam);
 }
 
-void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(const std::wstring& message) {
+void CKavexQ460KbConfigDlg::OnFirmwareProgress(WPARAM show, LPARAM position) {
+  if (!firmwareProgress_) return;
+  if (show == 1) {
+    if (!IsWindowVisible(firmwareProgress_->hwnd())) shownBeforeUpdate_ = IsWindowVisible(hwnd()) != FALSE;
+    // Never activated (it takes no input), so that under Wine's X11 driver it
+    // stays an unmanaged window: hiding a managed one waits up to 2 s for a
+    // window manager, which delayed the message that follows the update.
+    ShowWindow(firmwareProgress_->hwnd(), SW_SHOWNOACTIVATE);
+    ShowWindow(hwnd(), SW_HIDE);
+  }
+  firmwareProgress_->SetProgressPosition(int(position));
+}
+
+// The burn tool's last word, 0x70B (done) or 0x70C (failed), in any order and
+// any number: one message at a time, a failure always wins and always ends
+// the program, a success reopens the keyboard's HID link.
+void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(bool failed) {
   FirmwareUpdateActive = false;
   if (firmwareProgress_) ShowWindow(firmwareProgress_->hwnd(), SW_HIDE);
-  ShowMessageBox(message);
+  updateFailed_ = updateFailed_ || failed;
+  if (updateEndShowing_) return;  // the open message's handler below takes it on
+  updateEndShowing_ = true;
+  ShowMessageBox(failed ? Language.str_updateover2 : Language.str_updateover1);
+  // A failure reported while the success message was open is said too.
+  if (!failed && updateFailed_) ShowMessageBox(Language.str_updateover2);
+  updateEndShowing_ = false;
+  if (updateFailed_) return ExitForced();
+  if (OpenHid()) ReadFirmwareVersion();
+  if (shownBeforeUpdate_) ShowWindow(hwnd(), SW_SHOW);  // as it was before the update
+  shownBeforeUpdate_ = false;
+}
+
+void CKavexQ460KbConfigDlg::ExitForced() {
+  exitForced_ = true;
+  RunExitCommand(hwnd());
 }
 
 PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() {

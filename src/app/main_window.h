@@ -11,6 +11,7 @@
 #include "app/tray_icon.h"
 #include "device/device_notifications.h"
 #include "device/presence_tracker.h"
+#include "pages/about_dialog.h"
 #include "pages/keyboard_page.h"
 #include "pages/macro_manager.h"
 #include "pages/progress_box.h"
@@ -39,7 +40,10 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();
   void Close();
-  void FirmwareUpdateEnded(const std::wstring& message);
+  void ShowAbout();
+  void OnFirmwareProgress(WPARAM show, LPARAM position);
+  void FirmwareUpdateEnded(bool failed);
+  void ExitForced();
   bool CreateKeyboardPage();
   void CreateMacroPage();
   void ShowKeyboardPage();
@@ -65,6 +69,14 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   bool sessionRegistered_ = false;
   CKavexMenu* trayMenu_ = nullptr;  // while the tray menu is open
   WindowPtr<CProgressDlg> firmwareProgress_;
+  WindowPtr<CDlgAbout> about_;
+  // The end of a firmware update: its message is open; a failure reported
+  // meanwhile; whether the window was shown when the update began.
+  bool updateEndShowing_ = false;
+  bool updateFailed_ = false;
+  bool shownBeforeUpdate_ = false;
+  // A close that no open message box may veto (a failed firmware update).
+  bool exitForced_ = false;
   PresenceTracker presence_{*this};
   WindowPtr<CKeyboardDlg> keyboardPage_;
   WindowPtr<CMacroDlg> macroPage_;

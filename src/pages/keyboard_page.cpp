@@ -4,6 +4,7 @@
 
 #include "device/action_platform.h"
 #include "device/configuration_download.h"
+#include "device/detached_thread.h"
 #include "device/key_event_actions.h"
 #include "markup/language_table.h"
 #include "model/key_caption.h"
@@ -16,6 +17,7 @@
 #include "pages/progress_box.h"
 #include "pages/report_rate_dialog.h"
 #include "skin/skin_files.h"
+#include "update/firmware_download.h"
 
 namespace q730x {
 
@@ -304,11 +306,36 @@ void CKeyboardDlg::OnKeyEvent(WPARAM eventWord) {
               SystemActionPlatform());
 }
 
+// The download runs on a worker of its own, which posts 0x709 when the image
+// is ready for the burn tool. One at a time, and none while the tool runs.
+void CKeyboardDlg::StartFirmwareDownload() {
+  if (firmwareDownloadRunning_ || FirmwareUpdateActive) return;
+  const FirmwareOffer offer = NewFirmwareLocation();
+  const std::wstring folder = ProgramFolder();
+  HWND page = hwnd();
+  firmwareDownloadRunning_ = StartDetachedThread([offer, folder, page] {
+    const FirmwareDownloadResult result = DownloadFirmwareImage(offer, folder);
+    if (result == FirmwareDownloadResult::Ready) PostMessageW(page, WM_START_BURN_TOOL, 0, 0);
+    else PostMessageW(page, WM_FIRMWARE_NOT_READY, WPARAM(result), 0);
+  });
+}
+
 void CKeyboardDlg::StartBurnTool() {
-  const std::wstring tool = ProgramFolder() + L"FWUpdate\\Q730XBurn.exe";
-  ShellExecuteW(nullptr, L"open", tool.c_str(), L"-KAVEX", nullptr, SW_SHOWNORMAL);
-  PostMessageW(GetParent(hwnd()), 0x70A, 1, 0);
+  firmwareDownloadRunning_ = false;
+  if (FirmwareUpdateActive) return;  // the burn tool already runs
+  // Set before the start: the keyboard leaves the bus as soon as the tool
+  // puts it into its loader, which must not end the program.
   FirmwareUpdateActive = true;
+  const std::wstring tool = ProgramFolder() + L"FWUpdate\\Q730XBurn.exe";
+  const auto started = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", tool.c_str(), L"-KAVEX", nullptr, SW_SHOWNORMAL));
+  if (started <= 32) {
+    // No tool to report back: say the update failed and carry on as before.
+    FirmwareUpdateActive = false;
+    ShowMessageBox(Language.str_updateover2);
+    return;
+  }
+  PostMessageW(GetParent(hwnd()), 0x70A, 1, 0);
 }
 
 bool CKeyboardDlg::OnCommand(HWND control, int code, int id) {
@@ -380,7 +407,15 @@ LRESULT CKeyboardDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       OnDownloadFailed();
       return 0;
     case WM_FIRMWARE_DOWNLOAD:
-      return 0;  // the firmware download comes with the update check
+      StartFirmwareDownload();
+      return 0;
+    case WM_FIRMWARE_NOT_READY:
+      // A failed download shows nothing; an image that fails its check is
+      // already deleted and is said to be unusable.
+      firmwareDownloadRunning_ = false;
+      if (FirmwareDownloadResult(wParam) == FirmwareDownloadResult::Rejected)
+        ShowMessageBox(Language.str_updateerror2);
+      return 0;
     case WM_START_BURN_TOOL:
       StartBurnTool();
       return 1;

@@ -17,6 +17,7 @@
 
 #include "device/driver_link.h"
 #include "device/presence_tracker.h"
+#include "pages/message_link.h"
 #include "skin/bitmap_button.h"
 #include "skin/gdi_handles.h"
 #include "skin/irregular_button.h"
@@ -26,8 +27,10 @@ namespace q730x {
 
 class CProgressDlg;
 
-constexpr UINT WM_FIRMWARE_DOWNLOAD = 0x708;
-constexpr UINT WM_START_BURN_TOOL = 0x709;
+constexpr UINT WM_START_BURN_TOOL = 0x709;  // 0x708 (WM_FIRMWARE_DOWNLOAD) comes from the prompt box
+// From the firmware download worker when the burn tool cannot start:
+// wParam is the FirmwareDownloadResult (failed or rejected).
+constexpr UINT WM_FIRMWARE_NOT_READY = WM_APP + 0x70F;
 constexpr UINT_PTR kProgramLinkTimer = 18;
 constexpr UINT kProgramLinkPeriodMs = 1300;
 constexpr UINT_PTR kDriverOpenTimer = 19;
@@ -98,6 +101,7 @@ class CKeyboardDlg : public SkinnedDialog {
 
   int currentProfile_ = 0;
   int driverOpenRetries_ = 0;
+  bool firmwareDownloadRunning_ = false;
   bool captionsOn_ = true;
   std::unique_ptr<CUSBDriver> link_;
   std::array<CGDIBitmapBtn, kKeyButtons> keys_;

@@ -33,6 +33,11 @@ TEST_F(KeyboardPageTest, CapsLockGetsCtrlCAndApplyPutsItOnTheKeyboardAndInTheSto
   EXPECT_FALSE(keyboard().LogWith("kind=32").empty()) << "the set-up request after the open";
   EXPECT_EQ(StoredCurrentProfile(), 0);
   EXPECT_EQ(Hex4(ReadFileBytes(DistFolder() + L"profile\\1.cfg"), 17 * 4), kCtrlC);
+
+  // The key setting dialog is left open: the exit of TearDown must close it
+  // too, for the utility to end.
+  ClickAt(page_, kCapsLock);
+  EXPECT_TRUE(WaitForWindow(L"KavexQ730XSetting", 5000));
 }
 
 TEST_F(KeyboardPageTest, ARefusedMatrixWriteSaysSoAndTheOldMatrixComesBack) {

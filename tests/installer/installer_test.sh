@@ -47,7 +47,8 @@ uninstall() { wine "$program/Uninstall.exe" /S "$@" </dev/null >/dev/null 2>&1; 
 echo "== silent install, Chinese"
 check "the installer ends with status 0" wine "$setup" /S /LANGUAGE=zh-CN
 for f in Q730X.exe q730xctl.exe HidBridge.dll KeyTap.dll ScreenClip.exe Q730XVirtualKeyboard.exe \
-         language.xml Uninstall.exe lang/zh-CN/language.xml skins/messagebox/Notice_Normal.bmp; do
+         language.xml Uninstall.exe lang/zh-CN/language.xml skins/messagebox/Notice_Normal.bmp \
+         FWUpdate/Q730XBurn.exe; do
   check "installed $f" test -f "$program/$f"
 done
 check "FWUpdate and profile folders exist" test -d "$program/FWUpdate" -a -d "$program/profile"

@@ -17,6 +17,7 @@
 #include "model/profile_buffers.h"
 #include "model/macro_record.h"
 #include "model/macro_store.h"
+#include "pages/about_dialog.h"
 #include "pages/advanced_function_page.h"
 #include "pages/base_function_page.h"
 #include "pages/macro_assignment_page.h"
@@ -342,32 +343,28 @@ void ShowSmallDialogs() {
   Save(rate.hwnd(), L"report_rate_dialog");
   rate.Destroy();
 
-  SampleWindow about(166, {427, 228}, {170, 168, 169, {}, {}},
-                     {{{398, 0, 425, 24}}, {{339, 195, 404, 225}, L"Cancel"},
-                      {{208, 152, 342, 174}, L"Check for updates"},
-                      {{208, 175, 342, 193}, L"Check for updates"}},
-                     {{L"About", {7, 8, 76, 34}, RGB(83, 92, 107), 0, true},
-                      {L"www.kavex.com", {318, 95, 427, 113}, RGB(83, 92, 107), 0, true},
-                      {L"Kavex Q730X gaming keyboard", {32, 128, 371, 147}, RGB(83, 92, 107), 0, true},
-                      {L"Firmware: v1.2", {32, 156, 234, 179}, RGB(83, 92, 107), 0, true},
-                      {L"Version : V1.0", {32, 179, 234, 202}, RGB(83, 92, 107), 0, true}});
+  // The about dialog as the tray menu's About shows it, with the pointer on
+  // the firmware check; then its prompt box in both modes.
+  CDlgAbout about;
   if (!about.CreateModeless(nullptr)) return (void)++failures;
+  about.SetFirmwareVersion(L"1.2");
   ShowWindow(about.hwnd(), SW_SHOW);
   SetForegroundWindow(about.hwnd());
   MovePointer(about.hwnd(), {275, 163});
   Save(about.hwnd(), L"about_dialog");
-  about.Destroy();
+  ShowWindow(about.hwnd(), SW_HIDE);
 
-  SampleWindow prompt(167, {330, 160}, {171, 172, 172, {}, {}},
-                      {{{301, 0, 329, 25}}, {{160, 117, 226, 144}, L"Cancel"},
-                       {{234, 117, 300, 144}, L"OK"}},
-                      {{L"A new firmware is available. Download and install it now?",
-                        {25, 50, 331, 125}, RGB(83, 92, 107), 0, true}});
-  if (!prompt.CreateModeless(nullptr)) return (void)++failures;
-  ShowWindow(prompt.hwnd(), SW_SHOW);
-  SetForegroundWindow(prompt.hwnd());
-  MovePointer(prompt.hwnd(), {267, 130});
-  Save(prompt.hwnd(), L"update_prompt");
+  CMessageLink* prompt = about.Prompt();
+  if (!prompt || !prompt->hwnd()) return (void)++failures;
+  prompt->SetMode(CMessageLink::Mode::Firmware);
+  ShowWindow(prompt->hwnd(), SW_SHOW);
+  SetForegroundWindow(prompt->hwnd());
+  MovePointer(prompt->hwnd(), {267, 130});
+  Save(prompt->hwnd(), L"update_prompt");
+  prompt->SetMode(CMessageLink::Mode::Driver);
+  MovePointer(prompt->hwnd(), {193, 130});
+  Save(prompt->hwnd(), L"update_prompt_utility");
+  about.Destroy();
 }
 
 // The message box is modal: a timer takes the picture and presses OK.
@@ -405,6 +402,18 @@ void ShowBoxes() {
   Save(progress.hwnd(), L"progress_box_50");
   PostMessageW(progress.hwnd(), kProgressMessage, 100, 0);
   Save(progress.hwnd(), L"progress_box_100");
+  progress.Destroy();
+
+  // The firmware update's box, as the burn tool moves it.
+  CProgressDlg firmware;
+  firmware.SetProgressText(Language.str_updating, &text);
+  firmware.SetBarExtent({59, 67, 298, 76});
+  firmware.SetRange(0, 100);
+  if (!firmware.CreateModeless(nullptr)) return (void)++failures;
+  ShowWindow(firmware.hwnd(), SW_SHOWNOACTIVATE);
+  firmware.SetProgressPosition(60);
+  Save(firmware.hwnd(), L"firmware_progress_box");
+  firmware.Destroy();
 }
 
 // The tray menu: an owner window passes the menu's drawing requests on, and

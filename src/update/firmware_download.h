@@ -1,0 +1,24 @@
+// The firmware image download the keyboard page runs on a worker thread when
+// the user accepts the firmware prompt: fetch the image to
+// FWUpdate\KavexGameDevice.MTP and, when the description named its SHA-256,
+// keep it only if it matches.
+#pragma once
+
+#include <string>
+
+#include "update/update_check.h"
+
+namespace q730x {
+
+enum class FirmwareDownloadResult {
+  Ready,     // the image is in place: start the burn tool
+  Failed,    // the download failed: nothing happens
+  Rejected,  // the image does not match its SHA-256 and was deleted
+};
+
+// The image file's name in the program folder.
+inline constexpr wchar_t kFirmwareImageFile[] = L"FWUpdate\\KavexGameDevice.MTP";
+
+FirmwareDownloadResult DownloadFirmwareImage(const FirmwareOffer& offer, const std::wstring& folder);
+
+}  // namespace q730x
