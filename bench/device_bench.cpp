@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_macros.h"
 #include "device/configuration_download.h"
 #include "device/driver_link.h"
 #include "device/keyboard_commands.h"
@@ -41,15 +42,7 @@ void PrepareMacroKeys(int macros) {
   buffers::KeyMatrix = DefaultMatrix;
   for (int entry = 0; entry < macros; ++entry) {
     const int p = KeyLayoutTable[std::size_t(entry)].position;
-    const std::uint32_t id = 0x6200 + std::uint32_t(entry);
-    std::vector<std::uint32_t> steps = {MakeStep(STEP_PRESS, 0x41), MakeStep(STEP_RELEASE, 0x41)};
-    MacroBuildInput in;
-    in.id = id;
-    in.name = u"M";
-    MacroRecord record = *BuildMacroRecord(steps, in);
-    WriteMacro(DefaultMacroRoot(), record);
-    buffers::KeyMatrix[p] = MakeMacroCode();
-    buffers::AuxInfo[p].SetMacroId(id);
+    bench::GiveStoredMacro(p, 0x6200 + std::uint32_t(entry));
   }
 }
 

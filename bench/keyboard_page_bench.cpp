@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_macros.h"
 #include "markup/language_table.h"
 #include "model/key_code.h"
 #include "model/key_layout_table.h"
@@ -56,14 +57,7 @@ void PrepareStore() {
     const int p = KeyLayoutTable[std::size_t(entry)].position;
     if (entry < 10) {
       const std::uint32_t id = 0x6100 + std::uint32_t(entry);
-      std::vector<std::uint32_t> steps = {MakeStep(STEP_PRESS, 0x41), MakeStep(STEP_RELEASE, 0x41)};
-      MacroBuildInput in;
-      in.id = id;
-      in.name = u"M";
-      MacroRecord record = *BuildMacroRecord(steps, in);
-      WriteMacro(DefaultMacroRoot(), record);
-      buffers::KeyMatrix[p] = MakeMacroCode();
-      buffers::AuxInfo[p].SetMacroId(id);
+      bench::GiveStoredMacro(p, id);
       buffers::MacroUse[std::size_t(p)] = id;
     } else {
       buffers::KeyMatrix[p] = KeyCode::FromValue(0x00060100);
