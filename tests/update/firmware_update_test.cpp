@@ -368,6 +368,8 @@ TEST_F(FirmwareEndsTest, AMissingBurnToolSaysSoAndTheUtilityCarriesOnThenTwoEnds
   EXPECT_EQ(VisibleWindows(L"Info Box", kMessageBoxSize).size(), 1u) << "no nested boxes";
   EXPECT_TRUE(test::ShowsText(first, boxPicture_.get(), texts_.str_updateover1, kBoxText));
   test::PressOk(first);
+  // The next box may only be looked for once the first is gone, or the search finds the closing one.
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w) || !IsWindowVisible(w); }, first, 5000));
   ExpectMessageAndOk(texts_.str_updateover2);
   EXPECT_TRUE(utility_->Ended(15000)) << "a failed update ends the program";
 }
