@@ -492,6 +492,21 @@ TEST_F(MacroManagerTest, AMacroOnTwoKeysIsPlayedFromOneSlotAndDeletingItAsksForE
   }
   EXPECT_TRUE(Eventually([&] { return !Stored(id).has_value(); }));
   EXPECT_EQ(MacroCount(), 0);
+
+  // Back on the keyboard page both keys have their own functions again, and
+  // Apply puts those on the keyboard and in the store.
+  ClickAt(main_, kKeyboardButton);
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(keyboardPage) != FALSE; }));
+  ClickAt(keyboardPage, kApply);
+  ASSERT_TRUE(Eventually([&] { return keyboard().DumpField("matrix").substr(17 * 8, 8) == "00003900"; }, 20000));
+  EXPECT_EQ(keyboard().DumpField("matrix").substr(9 * 8, 8), "00002B00") << "Tab";
+  EXPECT_TRUE(Eventually(
+      [&] {
+        const auto m = test::ReadRaw(kProfile0, L"Matrix").bytes;
+        return m.size() >= 80 && m[17 * 4] == 0x00 && m[17 * 4 + 2] == 0x39;
+      },
+      10000))
+      << "the store keeps Caps Lock's own function";
 }
 
 // 30 macros already on keys of the first profile: a 31st is refused.
