@@ -10,6 +10,8 @@
 #include "key_input.h"
 #include "keyboard_page_fixture.h"
 #include "model/key_code.h"
+#include "model/profile_buffers.h"
+#include "model/profile_store.h"
 #include "store_test_support.h"
 
 namespace q730x::test {
@@ -58,17 +60,43 @@ bool WaitForCurrentProfile(int profile, bool& progressBoxSeen) {
   return false;
 }
 
-// Profile 2 (index 1) gives Caps Lock Ctrl+C and is linked to notepad.exe.
+// The platform's open-file dialog of the utility, answered with path.
+void ChooseInOpenFileDialog(HWND owner, const std::wstring& path) {
+  HWND dialog = nullptr;
+  for (int i = 0; i < 200 && !dialog; ++i, Sleep(50)) dialog = OwnedDialog(owner);
+  ASSERT_TRUE(dialog) << "no open-file dialog";
+  constexpr int kFileNameBox = 0x47C;  // the dialog's file name combo box
+  HWND name = GetDlgItem(dialog, kFileNameBox);
+  ASSERT_TRUE(name);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, dialog, 5000));
+}
+
+// Profile 2 (index 1) gives Caps Lock Ctrl+C; the user links it to notepad.
 class ProgramLinkTest : public KeyboardPageTest {
  protected:
-  void BeforeStart() override {
-    ASSERT_EQ(RunSettingsTool(L"set 2 17 00060100"), 0u);
-    LinkStoredProfile(1, u"notepad.exe");
-  }
+  void BeforeStart() override { ASSERT_EQ(RunSettingsTool(L"set 2 17 00060100"), 0u); }
 };
 
 TEST_F(ProgramLinkTest, TheLinkedProgramInFrontDownloadsItsProfileWithoutABox) {
   ASSERT_EQ(KeyboardAt(17), kCapsFactory);
+  // The link is made on the page: profile 2, the link box, the file dialog.
+  ClickAt(page_, kProfileTab[1]);
+  Pump(300);
+  ClickAt(page_, kLinkBox);
+  ChooseInOpenFileDialog(main_, L"C:\\windows\\notepad.exe");
+  ASSERT_TRUE(WaitUntil(
+      [](HWND) {
+        LoadProgramLinks();
+        const std::u16string_view program = buffers::ProCfg[1].Program();
+        return buffers::ProCfg[1].enabled == 1 && program == u"notepad.exe";
+      },
+      nullptr, 5000))
+      << "the chosen program is stored as profile 2's link";
+  // Back on profile 1, the linked program's coming to the front switches.
+  ClickAt(page_, kProfileTab[0]);
+  Pump(300);
 
   Notepad notepad;
   ASSERT_TRUE(notepad.ToFront());
