@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <set>
+
 #include "model/win_handles.h"
 
 namespace q730x {
@@ -23,6 +26,12 @@ FileRead ReadFileStart(const std::wstring& path, std::uint8_t* out, std::size_t 
     done += got;
   }
   return FileRead::kOk;
+}
+
+std::uint64_t FileBytes(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
 }
 
 bool WriteFileReplacing(const std::wstring& path, const std::uint8_t* data, std::size_t size,
@@ -65,15 +74,27 @@ bool EnsureFolder(const std::wstring& path, unsigned long* error) {
 
 namespace {
 std::function<void(const std::wstring&)> g_reportListener;
-}
+std::mutex g_reportedLock;
+std::set<std::wstring> g_reported;  // what ReportOnceToDebugger said already
+}  // namespace
 
 void ReportToDebugger(const std::wstring& text) {
   OutputDebugStringW((L"Q730X: " + text + L"\n").c_str());
   if (g_reportListener) g_reportListener(text);
 }
 
+void ReportOnceToDebugger(const std::wstring& text) {
+  {
+    std::lock_guard hold(g_reportedLock);
+    if (!g_reported.insert(text).second) return;
+  }
+  ReportToDebugger(text);
+}
+
 void SetReportListener(std::function<void(const std::wstring&)> listener) {
   g_reportListener = std::move(listener);
+  std::lock_guard hold(g_reportedLock);
+  g_reported.clear();
 }
 
 }  // namespace q730x

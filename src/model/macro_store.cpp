@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "model/file_io.h"
 #include "model/registry_values.h"
 
 namespace q730x {
@@ -10,11 +11,29 @@ const wchar_t kMacroRootPath[] = L"Software\\KAVEX\\Q730X\\Macro\\";
 
 namespace {
 
-std::optional<MacroRecord> ReadRecord(HKEY key) {
+// Reads the record of one macro subkey. A record that is not one is ignored,
+// and one whose size or event count lies is read as far as its bytes go; both
+// are reported once.
+std::optional<MacroRecord> ReadRecord(HKEY key, const std::wstring& subkey) {
   std::vector<std::uint8_t> bytes;
   DWORD type = 0;
-  if (!ReadWholeValue(key, L"", bytes, type) || type != REG_BINARY) return std::nullopt;
-  return MacroRecord::FromBytes(std::move(bytes));
+  if (!ReadWholeValue(key, L"", bytes, type)) return std::nullopt;
+  const std::wstring where = L"the macro " + subkey + L" ";
+  if (type != REG_BINARY) {
+    ReportOnceToDebugger(where + L"is not a binary value; ignored");
+    return std::nullopt;
+  }
+  const std::size_t held = bytes.size();
+  std::optional<MacroRecord> record = MacroRecord::FromBytes(std::move(bytes));
+  if (!record) {
+    ReportOnceToDebugger(where + L"holds " + std::to_wstring(held) + L" bytes, less than its header; ignored");
+    return std::nullopt;
+  }
+  if (record->size() != held || record->eventCountField() != record->EventCount())
+    ReportOnceToDebugger(where + L"claims " + std::to_wstring(record->size()) + L" bytes and " +
+                         std::to_wstring(record->eventCountField()) + L" events but holds " +
+                         std::to_wstring(held) + L" bytes; only the events held are used");
+  return record;
 }
 
 bool WriteRecord(HKEY key, const MacroRecord& record) {
@@ -51,7 +70,7 @@ std::wstring MacroSubkeyName(std::uint32_t id) {
 std::optional<MacroRecord> ReadMacro(const MacroRoot& root, std::uint32_t id) {
   const UniqueRegKey key = OpenMacroKey(root, id);
   if (!key) return std::nullopt;
-  return ReadRecord(key.get());
+  return ReadRecord(key.get(), MacroSubkeyName(id));
 }
 
 std::optional<MacroRecord> LoadMacro(std::uint32_t id) { return ReadMacro(DefaultMacroRoot(), id); }
@@ -74,7 +93,7 @@ void ListMacros(const MacroRoot& root, std::vector<MacroListEntry>& list) {
       break;
     const UniqueRegKey key = OpenStoreKey(macros.get(), name);
     if (!key) continue;
-    const std::optional<MacroRecord> record = ReadRecord(key.get());
+    const std::optional<MacroRecord> record = ReadRecord(key.get(), name);
     if (record && record->IsListable()) list.push_back({record->name(), record->id()});
   }
 }

@@ -121,7 +121,10 @@ void SyncProfileFiles() {
   for (int n = 0; n < kProfileCount; ++n) {
     switch (ReadFileStart(ProfileFilePath(n), image.data(), image.size())) {
       case FileRead::kOk: {
-        // A complete file wins over the registry.
+        // A complete file wins over the registry; bytes past a profile are not read.
+        if (const std::uint64_t bytes = FileBytes(ProfileFilePath(n)); bytes > kProfileFileBytes)
+          ReportToDebugger(L"the profile file " + ProfileFilePath(n) + L" holds " +
+                           std::to_wstring(bytes - kProfileFileBytes) + L" bytes more than a profile; they are ignored");
         const UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
         if (!key) break;
         WriteBinary(key.get(), kMatrixValue, image.data() + kFileMatrixOffset, kMatrixBytes);
@@ -132,8 +135,11 @@ void SyncProfileFiles() {
                     kConfigInfoBytes);
         break;
       }
-      case FileRead::kMissing:
       case FileRead::kShort:
+        ReportToDebugger(L"the profile file " + ProfileFilePath(n) +
+                         L" is shorter than a profile; it is written again from the registry");
+        [[fallthrough]];
+      case FileRead::kMissing:
         // A short file holds partial data: the registry's profile is kept and
         // the file is written anew from it, as for a missing one.
         WriteProfileFile(n, ProfileImageFromRegistry(n));
