@@ -86,6 +86,40 @@ DWORD RunSettingsTool(const std::wstring& arguments) {
   return code;
 }
 
+Notepad::Notepad() {
+  wchar_t commandLine[] = L"notepad.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return;
+  CloseHandle(info.hThread);
+  process_.reset(info.hProcess);
+  const ULONGLONG end = GetTickCount64() + 20000;
+  while (!(window_ = VisibleWindowStartingWith(L"Untitled - Notepad")) && GetTickCount64() < end) Sleep(50);
+}
+
+Notepad::~Notepad() {
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (process_ && WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 1);
+}
+
+bool Notepad::ToFront() {
+  if (!window_) return false;
+  SetForegroundWindow(window_);
+  return WaitUntil([](HWND w) { return GetForegroundWindow() == w; }, window_, 5000);
+}
+
+bool WaitForCurrentProfile(int profile, bool& progressBoxSeen) {
+  const ULONGLONG end = GetTickCount64() + 20000;
+  while (GetTickCount64() < end) {
+    if (VisibleWindowStartingWith(L"ProgressDlg.")) progressBoxSeen = true;
+    if (StoredCurrentProfile() == profile) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
 void StoreMacro(std::uint32_t id) {
   std::vector<std::uint32_t> steps = {MakeStep(STEP_PRESS, 0x41), MakeStep(STEP_RELEASE, 0x41)};
   MacroBuildInput in;

@@ -15,49 +15,6 @@
 namespace q730x::test {
 namespace {
 
-// Notepad, started as a user starts it, brought to the foreground.
-class Notepad {
- public:
-  Notepad() {
-    wchar_t commandLine[] = L"notepad.exe";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-      return;
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    const ULONGLONG end = GetTickCount64() + 20000;
-    while (!(window_ = VisibleWindowStartingWith(L"Untitled - Notepad")) && GetTickCount64() < end) Sleep(50);
-  }
-  ~Notepad() {
-    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (process_ && WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
-    if (process_) CloseHandle(process_);
-  }
-  bool ToFront() {
-    if (!window_) return false;
-    SetForegroundWindow(window_);
-    return WaitUntil([](HWND w) { return GetForegroundWindow() == w; }, window_, 5000);
-  }
-
- private:
-  HANDLE process_ = nullptr;
-  HWND window_ = nullptr;
-};
-
-// Waits until the stored nCurFile is profile, noting whether a progress box
-// was seen meanwhile.
-bool WaitForCurrentProfile(int profile, bool& progressBoxSeen) {
-  const ULONGLONG end = GetTickCount64() + 20000;
-  while (GetTickCount64() < end) {
-    if (VisibleWindowStartingWith(L"ProgressDlg.")) progressBoxSeen = true;
-    if (StoredCurrentProfile() == profile) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
 // Profile 2 (index 1) gives Caps Lock Ctrl+C and is linked to notepad.exe.
 class ProgramLinkTest : public KeyboardPageTest {
  protected:
