@@ -60,6 +60,19 @@ std::string FileAt(int profile, int position) {
   return Hex4(ReadFileBytes(file), std::size_t(position) * 4);
 }
 
+// The colours along a row through a key of the page, as the screen shows
+// them with the pointer elsewhere.
+std::vector<COLORREF> KeyLook(HWND page, POINT key) {
+  MovePointerTo(GetDesktopWindow(), POINT{1270, 1015});
+  POINT screen = key;
+  ClientToScreen(page, &screen);
+  HDC dc = GetDC(nullptr);
+  std::vector<COLORREF> colours;
+  for (int dx = -12; dx <= 12; dx += 2) colours.push_back(GetPixel(dc, screen.x + dx, screen.y + 6));
+  ReleaseDC(nullptr, dc);
+  return colours;
+}
+
 // ---------------------------------------------------------------------------
 // Road 1: the utility starts hidden behind its tray icon, runs once, and
 // opens from the tray.
@@ -106,7 +119,10 @@ TEST_F(Road1, StartsHiddenRunsOnceAndOpensFromTheTray) {
 class Road2 : public KeyboardPageTest {};
 
 TEST_F(Road2, CapsLockGetsCtrlCAndApplyDownloadsAndStoresIt) {
+  const std::vector<COLORREF> factoryLook = KeyLook(page_, kCapsLock);
   SetCapsLockToCtrlC();
+  EXPECT_TRUE(Checked(2, Eventually([&] { return KeyLook(page_, kCapsLock) != factoryLook; }, 5000),
+                      "Caps Lock is drawn with the changed mark"));
   EXPECT_TRUE(Checked(2, KeyboardAt(17) == kCapsFactory,
                       "before Apply the keyboard keeps matrix[17]=" + kCapsFactory + " (Caps Lock)"));
   ClickAt(page_, kApply);
