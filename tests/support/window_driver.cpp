@@ -30,8 +30,8 @@ std::vector<HWND> VisibleWindows(const wchar_t* title, SIZE size) {
         InternalGetWindowText(window, text, 64);
         RECT r;
         GetWindowRect(window, &r);
-        const bool sized = s.size.cx == 0 && s.size.cy == 0 ||
-                           r.right - r.left == s.size.cx && r.bottom - r.top == s.size.cy;
+        const bool anySize = s.size.cx == 0 && s.size.cy == 0;
+        const bool sized = anySize || (r.right - r.left == s.size.cx && r.bottom - r.top == s.size.cy);
         if (process != GetCurrentProcessId() && IsWindowVisible(window) && s.title == text && sized)
           s.found.push_back(window);
         return TRUE;
