@@ -5,6 +5,7 @@
 # and the road's test run inside that prefix on the test session's display.
 #   run-road.sh <build folder> prepare   make the pristine prefix (once per run)
 #   run-road.sh <build folder> <1..9>    run that road
+#   run-road.sh <build folder> clean     remove the prefixes (after the last road)
 # With CI=true only the fast roads run; the others exit 77 (skipped).
 set -uo pipefail
 build="$1"
@@ -32,6 +33,11 @@ if [ "$what" = prepare ]; then
   stop_wineserver
   [ -f "$pristine/system.reg" ] || { echo "wineboot made no prefix"; exit 1; }
   echo "pristine prefix made in $((($(date +%s%N) - started) / 1000000)) ms"
+  exit 0
+fi
+
+if [ "$what" = clean ]; then
+  rm -rf "$roads"
   exit 0
 fi
 
