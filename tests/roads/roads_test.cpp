@@ -73,6 +73,17 @@ std::vector<COLORREF> KeyLook(HWND page, POINT key) {
   return colours;
 }
 
+// The visible icons of the notification area: on the test display, which has
+// no tray of its own, Wine shows them as windows of its stand-alone tray.
+int TrayIconWindows() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  int count = 0;
+  for (HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr; icon;
+       icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr))
+    count += IsWindowVisible(icon) ? 1 : 0;
+  return count;
+}
+
 // ---------------------------------------------------------------------------
 // Road 1: the utility starts hidden behind its tray icon, runs once, and
 // opens from the tray.
@@ -89,6 +100,7 @@ TEST_F(Road1, StartsHiddenRunsOnceAndOpensFromTheTray) {
   ASSERT_TRUE(Checked(1, keyboard().WaitForDump("registered", "1", 15000),
                       "it registers with the keyboard's driver: registered 1"));
   EXPECT_TRUE(Checked(1, !Visible(main), "it starts hidden"));
+  EXPECT_TRUE(Checked(1, Eventually([] { return TrayIconWindows() == 1; }), "behind its tray icon"));
   bool files = true, profiles = true;
   for (int n = 0; n < 5; ++n) {
     files &= ReadFileBytes(DistFolder() + L"profile\\" + std::to_wstring(n + 1) + L".cfg").size() == 84500;
@@ -401,6 +413,7 @@ TEST_F(Road9, ExitFromTheTrayMenuEndsEverything) {
   ClickAt(main_, kHide);
   ASSERT_TRUE(WaitUntil(&Hidden, main_));
   EXPECT_TRUE(Checked(9, keyboard().DumpField("registered") == "1", "while it runs, registered 1 with the driver"));
+  EXPECT_TRUE(Checked(9, TrayIconWindows() == 1, "and its tray icon shows"));
   EXPECT_TRUE(Checked(9, ChooseTrayMenuItem(Tray(main_), kTrayExit), "Exit is chosen in the tray menu"));
   ASSERT_TRUE(Checked(9, utility_->Ended(15000), "the process ends, and its timers with it"));
   main_ = nullptr;
@@ -411,6 +424,7 @@ TEST_F(Road9, ExitFromTheTrayMenuEndsEverything) {
                                L"About Box", L"Info Box", L"ProgressDlg.", L"KavexQ730XSetting"})
     windowLeft |= FindWindowW(nullptr, title) != nullptr;
   EXPECT_TRUE(Checked(9, !windowLeft, "no window of the utility is left"));
+  EXPECT_TRUE(Checked(9, Eventually([] { return TrayIconWindows() == 0; }, 5000), "its tray icon is gone"));
 }
 
 }  // namespace
