@@ -19,13 +19,19 @@
 
 namespace q730x::test {
 
-// Page client points: Caps Lock (key position 17), Restore, Apply, the report
-// rate button, the program link box and the five profile tabs.
-inline constexpr POINT kCapsLock{105, 222}, kRestore{682, 429}, kApply{760, 429}, kRate{743, 13};
+// Main window client points: the hide button and the keyboard and macro page buttons.
+inline constexpr POINT kHide{804, 17}, kKeyboardButton{63, 74}, kMacroButton{107, 74};
+// Page client points: Caps Lock (key position 17), Tab (position 9), Restore,
+// Apply, the report rate button, the program link box and the five profile tabs.
+inline constexpr POINT kCapsLock{105, 222}, kTab{104, 185}, kRestore{682, 429}, kApply{760, 429}, kRate{743, 13};
 inline constexpr POINT kLinkBox{460, 393};
 inline constexpr POINT kProfileTab[5] = {{150, 358}, {260, 357}, {372, 357}, {484, 357}, {596, 357}};
-// The key setting dialog: the Ctrl box of its combination page, and OK.
-inline constexpr POINT kCtrlBox{86, 125}, kSettingOk{354, 271};
+// The macro page: its record button and the new macro button.
+inline constexpr POINT kRecord{625, 56}, kNew{110, 314};
+// The key setting dialog: the Ctrl box of its combination page, its macro tab, and OK.
+inline constexpr POINT kCtrlBox{86, 125}, kMacroTab{159, 50}, kSettingOk{354, 271};
+// The report rate dialog: 125 per second, and OK.
+inline constexpr POINT kRate125{85, 86}, kRateOk{262, 154};
 // The message box's close button.
 inline constexpr POINT kBoxClose{315, 12};
 
@@ -41,10 +47,31 @@ std::string Hex4(const std::vector<std::uint8_t>& bytes, std::size_t offset);
 int StoredCurrentProfile();
 // A visible dialog window owned by owner, or null.
 HWND OwnedDialog(HWND owner);
+// Answers the platform's open-file dialog that owner shows with path, as a
+// user types a file name and presses Open.
+void ChooseInOpenFileDialog(HWND owner, const std::wstring& path);
 // A visible top-level window whose title starts with prefix, or null.
 HWND VisibleWindowStartingWith(const std::wstring& prefix);
 // Runs q730xctl with arguments and answers its exit code.
 DWORD RunSettingsTool(const std::wstring& arguments);
+
+// Notepad, started as a user starts it, brought to the foreground on request.
+class Notepad {
+ public:
+  Notepad();
+  ~Notepad();
+  Notepad(const Notepad&) = delete;
+  Notepad& operator=(const Notepad&) = delete;
+  bool ToFront();
+
+ private:
+  UniqueHandle process_;
+  HWND window_ = nullptr;
+};
+
+// Waits until the stored nCurFile is profile, noting whether a progress box
+// was seen meanwhile.
+bool WaitForCurrentProfile(int profile, bool& progressBoxSeen);
 
 // The store as the utility finds it at its start, prepared by this process
 // through the store's own code (the registry; the utility copies the files).

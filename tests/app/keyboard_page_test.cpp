@@ -13,9 +13,6 @@
 namespace q730x::test {
 namespace {
 
-// The report rate dialog: 125 per second, and OK.
-constexpr POINT kRate125{85, 86}, kRateOk{262, 154};
-
 std::string RegistryAt(int position) { return Hex4(ReadRaw(ProfilePath(0), L"Matrix").bytes, position * 4); }
 bool RegistryHasCtrlC(HWND) { return RegistryAt(17) == kCtrlC; }
 bool StoredRateIs125(HWND) {

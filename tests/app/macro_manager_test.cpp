@@ -13,11 +13,13 @@
 
 #include "gui_support.h"
 #include "key_input.h"
+#include "keyboard_page_fixture.h"
 #include "markup/language_table.h"
 #include "model/macro_record.h"
 #include "store_test_support.h"
 #include "utility_process.h"
 #include "virtual_keyboard_instance.h"
+#include "window_driver.h"
 
 namespace q730x {
 namespace {
@@ -25,19 +27,16 @@ namespace {
 using test::ClickAt;
 using test::WaitForWindow;
 
-// Main window: the keyboard and macro page buttons.
-constexpr POINT kKeyboardButton{63, 74}, kMacroButton{107, 74};
+// The main window's page buttons, the macro page's record and new buttons,
+// Caps Lock (position 17), Tab (position 9) and Apply of the keyboard page,
+// the key setting dialog's macro tab and OK, the message box's close button.
+using test::kApply, test::kBoxClose, test::kCapsLock, test::kKeyboardButton, test::kMacroButton,
+    test::kMacroTab, test::kNew, test::kRecord, test::kSettingOk, test::kTab;
 // Macro page (client points of the page).
-constexpr POINT kRecord{625, 56}, kNew{110, 314}, kDelete{137, 314}, kInsert{330, 314},
-    kDeleteStep{357, 314}, kModify{384, 314}, kSkipPauses{570, 89}, kKeyOption{571, 199},
-    kPauseOption{571, 219}, kOk{698, 250}, kMouseLeft{637, 324}, kRepeatField{700, 123};
+constexpr POINT kDelete{137, 314}, kInsert{330, 314}, kDeleteStep{357, 314}, kModify{384, 314},
+    kSkipPauses{570, 89}, kKeyOption{571, 199}, kPauseOption{571, 219}, kOk{698, 250},
+    kMouseLeft{637, 324}, kRepeatField{700, 123};
 constexpr POINT kModeButtons[3] = {{570, 123}, {570, 143}, {570, 165}};
-// Keyboard page: Caps Lock (position 17), Tab (position 9), Apply.
-constexpr POINT kCapsLock{105, 222}, kTab{104, 185}, kApply{760, 429};
-// Key setting dialog: its macro tab and OK.
-constexpr POINT kMacroTab{159, 50}, kSettingOk{354, 271};
-// The message box's close button.
-constexpr POINT kBoxClose{315, 12};
 
 const wchar_t kMacroRoot[] = L"Software\\KAVEX\\Q730X\\Macro";
 const wchar_t kProfile0[] = L"Software\\KAVEX\\Q730X\\Profile\\0";
@@ -47,14 +46,7 @@ constexpr std::uint32_t Press(std::uint32_t vk) { return 0xC0000000u | vk; }
 constexpr std::uint32_t Release(std::uint32_t vk) { return 0xE0000000u | vk; }
 constexpr bool IsPause(std::uint32_t e) { return (e >> 24) == 0xA0; }
 
-bool Eventually(const std::function<bool()>& done, DWORD ms = 10000) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(50);
-  }
-  return true;
-}
+using test::Eventually;
 
 std::wstring MacroKey(std::uint32_t id) {
   wchar_t name[64];

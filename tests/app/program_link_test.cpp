@@ -17,62 +17,6 @@
 namespace q730x::test {
 namespace {
 
-// Notepad, started as a user starts it, brought to the foreground.
-class Notepad {
- public:
-  Notepad() {
-    wchar_t commandLine[] = L"notepad.exe";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-      return;
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    const ULONGLONG end = GetTickCount64() + 20000;
-    while (!(window_ = VisibleWindowStartingWith(L"Untitled - Notepad")) && GetTickCount64() < end) Sleep(50);
-  }
-  ~Notepad() {
-    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (process_ && WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
-    if (process_) CloseHandle(process_);
-  }
-  bool ToFront() {
-    if (!window_) return false;
-    SetForegroundWindow(window_);
-    return WaitUntil([](HWND w) { return GetForegroundWindow() == w; }, window_, 5000);
-  }
-
- private:
-  HANDLE process_ = nullptr;
-  HWND window_ = nullptr;
-};
-
-// Waits until the stored nCurFile is profile, noting whether a progress box
-// was seen meanwhile.
-bool WaitForCurrentProfile(int profile, bool& progressBoxSeen) {
-  const ULONGLONG end = GetTickCount64() + 20000;
-  while (GetTickCount64() < end) {
-    if (VisibleWindowStartingWith(L"ProgressDlg.")) progressBoxSeen = true;
-    if (StoredCurrentProfile() == profile) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-// The platform's open-file dialog of the utility, answered with path.
-void ChooseInOpenFileDialog(HWND owner, const std::wstring& path) {
-  HWND dialog = nullptr;
-  for (int i = 0; i < 200 && !dialog; ++i, Sleep(50)) dialog = OwnedDialog(owner);
-  ASSERT_TRUE(dialog) << "no open-file dialog";
-  constexpr int kFileNameBox = 0x47C;  // the dialog's file name combo box
-  HWND name = GetDlgItem(dialog, kFileNameBox);
-  ASSERT_TRUE(name);
-  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, dialog, 5000));
-}
-
 // Profile 2 (index 1) gives Caps Lock Ctrl+C; the user links it to notepad.
 class ProgramLinkTest : public KeyboardPageTest {
  protected:

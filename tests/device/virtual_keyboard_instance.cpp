@@ -35,7 +35,16 @@ void VirtualKeyboardSuite::TearDownTestSuite() {
 
 std::wstring TestFolder() { return ProgramFolder(); }
 
-std::wstring DistFolder() { return TestFolder() + L"..\\dist\\"; }
+std::wstring DistFolder() {
+  // A suite that installs the program elsewhere (a copy in a prefix of its
+  // own) names that folder; otherwise the build's deployable folder.
+  wchar_t installed[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"Q730X_TEST_DIST", installed, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return TestFolder() + L"..\\dist\\";
+  std::wstring folder(installed, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
 
 std::string ToHex(const std::uint8_t* bytes, std::size_t count) {
   static const char digits[] = "0123456789ABCDEF";

@@ -65,7 +65,8 @@ class VirtualKeyboardSuite : public ::testing::Test {
 
 // The folder of the test executable, with a trailing backslash.
 std::wstring TestFolder();
-// The build's deployable folder (programs and companions).
+// The build's deployable folder (programs and companions), or the installed
+// copy named by Q730X_TEST_DIST.
 std::wstring DistFolder();
 // Hex digits of bytes, as the virtual keyboard prints them ({0x0A, 0x1B} -> "0A1B").
 std::string ToHex(const std::uint8_t* bytes, std::size_t count);

@@ -15,8 +15,10 @@
 #include "screen_text.h"
 #include "skin/skin_files.h"
 #include "update_server_folder.h"
+#include "update_windows.h"
 #include "utility_process.h"
 #include "virtual_keyboard_instance.h"
+#include "window_driver.h"
 
 namespace q730x {
 namespace {
@@ -26,47 +28,11 @@ using test::WaitUntil;
 
 constexpr UINT kTrayCallback = 0x600, kStartBurnTool = 0x709, kFirmwareDone = 0x70B, kFirmwareFailed = 0x70C;
 constexpr WORD kCommandExit = 0x6001, kCommandAbout = 0x6002;
-constexpr SIZE kMessageBoxSize{330, 172}, kPromptSize{330, 160}, kAboutSize{427, 228};
-constexpr POINT kFirmwareCheck{275, 163}, kUtilityCheck{275, 184}, kPromptOk{267, 130}, kBoxOk{273, 143};
-const test::TextPlace kBoxText{82, 72, 240, 98, {82, 72, 322, 126}};
-const test::TextPlace kPromptText{25, 50, 306, 75, {25, 50, 329, 116}};
-const test::TextPlace kFirmwareLine{32, 156, 202, 179, {32, 156, 207, 178}};
-const std::string kImagePath = "/software/Q730X/KavexGameDevice.MTP";
+using test::kAboutSize, test::kBoxText, test::kFirmwareCheck, test::kFirmwareLine, test::kImagePath,
+    test::kMessageBoxSize, test::kPromptOk, test::kPromptSize, test::kPromptText, test::kUtilityCheck;
 
-// The visible top-level windows of other processes with this title and size.
-std::vector<HWND> VisibleWindows(const wchar_t* title, SIZE size) {
-  struct Search {
-    std::wstring title;
-    SIZE size;
-    std::vector<HWND> found;
-  } search{title, size, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t text[64] = {};
-        InternalGetWindowText(window, text, 64);
-        RECT r;
-        GetWindowRect(window, &r);
-        if (process != GetCurrentProcessId() && IsWindowVisible(window) && s.title == text &&
-            r.right - r.left == s.size.cx && r.bottom - r.top == s.size.cy)
-          s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND WaitForVisible(const wchar_t* title, SIZE size, DWORD ms = 15000) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    const auto found = VisibleWindows(title, size);
-    if (!found.empty()) return found.front();
-    if (GetTickCount64() > end) return nullptr;
-    Sleep(50);
-  }
-}
+using test::VisibleWindows;
+using test::WaitForVisible;
 
 HWND MessageBoxShown(DWORD ms = 15000) { return WaitForVisible(L"Info Box", kMessageBoxSize, ms); }
 
@@ -123,9 +89,7 @@ class FirmwareUpdateSuite : public test::VirtualKeyboardSuite {
     EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, box, 5000));
   }
   static std::string Firmware(const std::string& current, const std::string& sha256) {
-    const std::wstring url = server_.Url(kImagePath);
-    return "<current>" + current + "</current><newfile>" + std::string(url.begin(), url.end()) +
-           "</newfile>" + (sha256.empty() ? "" : "<sha256>" + sha256 + "</sha256>");
+    return server_.FirmwarePart(current, kImagePath, sha256);
   }
 
   static LanguageTable texts_;

@@ -60,6 +60,13 @@ bool UpdateServerFolder::PutDescription(const std::string& firmware, const std::
   return Put("/software/Q730X/newver.xml", text + "</update>\n");
 }
 
+std::string UpdateServerFolder::FirmwarePart(const std::string& current, const std::string& path,
+                                             const std::string& sha256) const {
+  const std::wstring url = Url(path);
+  return "<current>" + current + "</current><newfile>" + std::string(url.begin(), url.end()) + "</newfile>" +
+         (sha256.empty() ? "" : "<sha256>" + sha256 + "</sha256>");
+}
+
 bool UpdateServerFolder::SetFaults(const std::string& lines) const {
   return WriteWholeFile(root_ + L"faults", lines);
 }

@@ -20,6 +20,10 @@ class UpdateServerFolder {
   bool Put(const std::string& path, const std::string& bytes) const;
   // The description with these firmware and driver parts (empty: left out).
   bool PutDescription(const std::string& firmware, const std::string& driver) const;
+  // The firmware part of a description: its current version, the image at
+  // path on this server, and the image's digest unless sha256 is empty.
+  std::string FirmwarePart(const std::string& current, const std::string& path,
+                           const std::string& sha256) const;
   // One line per fault ("<path> 404|cut|slow [ms]"), or none.
   bool SetFaults(const std::string& lines) const;
   // Forgets the logged requests; Requests() answers those made since.
