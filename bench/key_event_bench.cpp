@@ -105,7 +105,7 @@ int main() {
   // Each press is timed from just before the admin command; the keyboard's
   // log stamps the press and the utility's event read on its own clock,
   // placed on ours at the middle of the admin command.
-  std::vector<double> viaKey, direct, admin, delivery, toProcess;
+  std::vector<double> viaKey, direct, admin, delivery, toProcess, idle;
   for (int round = 0; round < kRounds; ++round) {
     std::size_t seen = ProbeTimes(probeFile).size();
     std::string reply;
@@ -138,6 +138,7 @@ int main() {
     const double directStart = NextStart(probeFile, seen, directSince);
     if (directStart < 0) return std::fprintf(stderr, "ShellExecuteW started nothing within 5 s\n"), 1;
     direct.push_back(directStart);
+    idle.push_back(bench::Milliseconds([&] { SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &answer); }));
     std::fprintf(stderr, "press %2d: %7.2f ms (direct %7.2f)\n", round, started, directStart);
     Sleep(100);
   }
@@ -156,6 +157,8 @@ int main() {
     std::printf("  event read to process created (post, page, shell) median %.2f ms\n",
                 bench::Median(toProcess));
   }
+  std::printf("  a message to the utility's window and back (its thread's answer) median %.2f ms\n",
+              bench::Median(idle));
   PostMessageW(main, WM_COMMAND, 0x6001, 0);
   utility.Ended(15000);
   return 0;
