@@ -17,6 +17,7 @@
 #include "device/configuration_download.h"
 #include "device/driver_link.h"
 #include "device/keyboard_commands.h"
+#include "device/precise_wait.h"
 #include "model/key_layout_table.h"
 #include "model/macro_record.h"
 #include "model/macro_store.h"
@@ -56,6 +57,31 @@ bool TimedDownload(HWND page, double& ms) {
   return done;
 }
 
+// Where the last download's time went beyond its waits, from the keyboard's
+// log (stamped on arrival): the gaps between requests, less the wait each
+// gap must hold, summed by the kind of gap.
+void ReportGaps(const std::vector<test::LogLine>& log, std::size_t from) {
+  double afterCommand = 0, betweenChunks = 0, betweenBlocks = 0;
+  int commands = 0, chunks = 0, blocks = 0;
+  const test::LogLine* previous = nullptr;
+  for (std::size_t i = from; i < log.size(); ++i) {
+    const test::LogLine& line = log[i];
+    if (!line.Has("code=0x22240C") || line.Has("dir=1") || line.Has("refused")) continue;  // requests to the keyboard
+    const bool chunk = !line.Has("len=8 ");
+    if (previous) {
+      const double gap = line.t - previous->t;
+      const bool previousChunk = !previous->Has("len=8 ");
+      // The first chunk waits for its command and then as every chunk does.
+      if (chunk && !previousChunk) afterCommand += gap - kWaitAfterCommandMs - kWaitBeforeChunkMs, ++commands;
+      else if (chunk) betweenChunks += gap - kWaitBeforeChunkMs, ++chunks;
+      else betweenBlocks += gap, ++blocks;
+    }
+    previous = &line;
+  }
+  std::printf("  beyond the waits: %.1f ms over %d command-to-chunk gaps, %.1f ms over %d chunk gaps, "
+              "%.1f ms between %d blocks\n", afterCommand, commands, betweenChunks, chunks, betweenBlocks, blocks);
+}
+
 }  // namespace
 
 int main() {
@@ -87,6 +113,22 @@ int main() {
   Report("WriteKeyMatrix", 410.0, matrixTimes);
   Report("WriteMacroSlot", 330.0, slotTimes);
 
+  // Where a transfer's time goes beyond its waits: the paced wait itself and
+  // the round trip of one request to the keyboard.
+  std::vector<double> waits, trips;
+  for (int i = 0; i < 20; ++i) {
+    {
+      TimerResolutionScope resolution;
+      waits.push_back(bench::Milliseconds([] { WaitAtLeast(kWaitBeforeChunkMs); }));
+    }
+    trips.push_back(bench::Milliseconds([] { SendCommand(MakeQueryCommand(CMD_READ_REPORT_INTERVAL)); }));
+    DeviceCommand reply{};
+    ReadCommand(reply);
+  }
+  std::printf("a %u ms paced wait: median %.3f ms, worst %.3f; one request's round trip: median %.3f ms, worst %.3f\n",
+              kWaitBeforeChunkMs, bench::Median(waits), *std::max_element(waits.begin(), waits.end()),
+              bench::Median(trips), *std::max_element(trips.begin(), trips.end()));
+
   // Whole downloads: the worker's own waits (20 ms before the first report,
   // 10 ms before the matrix, 300 ms before the result) and the transfers'.
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\KAVEX\\Q730X");
@@ -94,8 +136,10 @@ int main() {
   HWND page = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   for (const auto& [macros, rounds] : {std::pair{0, 7}, std::pair{30, 3}}) {
     std::vector<double> times;
+    std::size_t logStart = 0;
     for (int i = 0; i < rounds; ++i) {
       PrepareMacroKeys(macros);
+      logStart = keyboard.Log().size();
       double ms = 0;
       if (!TimedDownload(page, ms)) return std::fprintf(stderr, "a download failed\n"), 1;
       times.push_back(ms);
@@ -103,6 +147,7 @@ int main() {
     char name[32];
     std::snprintf(name, sizeof name, "download, %d macros", macros);
     Report(name, 740.0 + 330.0 * macros, times);
+    ReportGaps(keyboard.Log(), logStart);
   }
   DestroyWindow(page);
   link.StopLink();

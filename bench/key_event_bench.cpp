@@ -46,20 +46,22 @@ std::vector<unsigned long long> ProbeTimes(const std::wstring& file) {
   return times;
 }
 
-// Waits for the probe's next line; milliseconds from `since` to its
-// creation, or -1.
+// Waits (at most 5 s) for the probe's next line; milliseconds from `since`
+// to its creation, or -1.
 double NextStart(const std::wstring& file, std::size_t seen, unsigned long long since) {
-  for (int i = 0; i < 1000; ++i) {
+  const ULONGLONG end = GetTickCount64() + 5000;
+  do {
     const std::vector<unsigned long long> times = ProbeTimes(file);
     if (times.size() > seen) return double(times.back() - since) / 10000.0;
-    Sleep(5);
-  }
+    Sleep(2);
+  } while (GetTickCount64() < end);
   return -1;
 }
 
 }  // namespace
 
 int main() {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // lines show as they come, also through a pipe
   test::VirtualKeyboardInstance keyboard;
   if (!keyboard.Start("key-event-bench")) return std::fprintf(stderr, "no virtual keyboard\n"), 1;
   const std::wstring dist = test::DistFolder();
@@ -77,6 +79,10 @@ int main() {
   buffers::KeyMatrix[kKey] = KeyCode::FromValue(0xC7000003u | kKey << 16);
   buffers::AuxInfo[kKey].SetText(std::u16string(probe.begin(), probe.end()));
   SaveProfile(0);
+  // The profile file too: at start-up a complete file wins over the
+  // registry, and one left by an earlier run (the tests write them) would
+  // take the probe off the key, so that no press starts anything.
+  ExportProfileFiles(0);
   // The keyboard gets the same matrix, as an Apply would give it.
   {
     CUSBDriver link;
@@ -90,44 +96,78 @@ int main() {
   const ULONGLONG end = GetTickCount64() + 20000;
   while (keyboard.DumpField("registered") != "1" && GetTickCount64() < end) Sleep(50);
   if (keyboard.DumpField("registered") != "1") return std::fprintf(stderr, "the utility did not open the driver\n"), 1;
-  Sleep(1000);  // start-up settles
+  // Start-up goes on after the driver opens (the pages, the tray icon): a
+  // press before it ends waits for it, which is start-up time, not the
+  // press's. The main window answers a message once its thread is idle.
+  HWND main = nullptr;
+  for (const ULONGLONG until = GetTickCount64() + 20000; !main && GetTickCount64() < until; Sleep(20))
+    main = FindWindowW(L"Q730XMainWindow", nullptr);
+  DWORD_PTR answer = 0;
+  if (!main || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 20000, &answer))
+    return std::fprintf(stderr, "the utility did not finish starting\n"), 1;
 
-  std::vector<double> viaKey, direct;
+  // Each press is timed from just before the admin command; the keyboard's
+  // log stamps the press and the utility's event read on its own clock,
+  // placed on ours at the middle of the admin command.
+  std::vector<double> viaKey, direct, admin, delivery, toProcess, idle;
   for (int round = 0; round < kRounds; ++round) {
     std::size_t seen = ProbeTimes(probeFile).size();
-    unsigned long long since = PreciseNow();
-    keyboard.Admin("press " + std::to_string(kKey));
-    viaKey.push_back(NextStart(probeFile, seen, since));
+    std::string reply;
+    const unsigned long long since = PreciseNow();
+    const bool pressed = keyboard.Admin("press " + std::to_string(kKey), &reply);
+    const unsigned long long answered = PreciseNow();
+    // A press that queued no event starts nothing: say why at once instead
+    // of waiting for every round to time out.
+    if (!pressed || reply.find("queued 1 events") == std::string::npos)
+      return std::fprintf(stderr, "press %d queued no event: %s\n", round, reply.c_str()), 1;
+    const double started = NextStart(probeFile, seen, since);
+    if (started < 0) {
+      const bool read = !keyboard.LogWith("code=0x222408").empty();
+      return std::fprintf(stderr, "press %d started nothing within 5 s (the utility %s the event)\n", round,
+                          read ? "read" : "never read"), 1;
+    }
+    viaKey.push_back(started);
+    admin.push_back(double(answered - since) / 10000.0);
+    double queuedAt = -1, readAt = -1;
+    for (const test::LogLine& line : keyboard.Log()) {
+      if (line.Has("queued 1 events")) queuedAt = line.t, readAt = -1;
+      if (line.Has("code=0x222408") && queuedAt >= 0 && readAt < 0) readAt = line.t;
+    }
+    if (queuedAt >= 0 && readAt >= 0) {
+      delivery.push_back(readAt - queuedAt);
+      // The press is placed at the middle of the admin command.
+      toProcess.push_back(started - (admin.back() / 2 + (readAt - queuedAt)));
+    }
     Sleep(100);
 
     seen = ProbeTimes(probeFile).size();
-    since = PreciseNow();
+    const unsigned long long directSince = PreciseNow();
     ShellExecuteW(nullptr, L"open", probe.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    direct.push_back(NextStart(probeFile, seen, since));
+    const double directStart = NextStart(probeFile, seen, directSince);
+    if (directStart < 0) return std::fprintf(stderr, "ShellExecuteW started nothing within 5 s\n"), 1;
+    direct.push_back(directStart);
+    idle.push_back(bench::Milliseconds([&] { SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &answer); }));
+    std::fprintf(stderr, "press %2d: %7.2f ms (direct %7.2f)\n", round, started, directStart);
     Sleep(100);
-  }
-  for (double t : viaKey)
-    if (t < 0) return std::fprintf(stderr, "a press started nothing\n"), 1;
-
-  // Where the time goes: the virtual keyboard's log has the press and the
-  // utility's event read on one clock.
-  std::vector<double> delivery;
-  double queuedAt = -1;
-  for (const test::LogLine& line : keyboard.Log()) {
-    if (line.Has("queued 1 events")) queuedAt = line.t;
-    if (line.Has("code=0x222408") && queuedAt >= 0) delivery.push_back(line.t - queuedAt), queuedAt = -1;
   }
 
   const double key = bench::Median(viaKey), shell = bench::Median(direct);
   std::printf("%d presses against the real utility (target: median within 20 ms)\n", kRounds);
-  std::printf("key press to process created   median %7.2f ms  best %7.2f  worst %7.2f\n", key,
+  std::printf("key press to process created     median %7.2f ms  best %7.2f  worst %7.2f\n", key,
               *std::min_element(viaKey.begin(), viaKey.end()), *std::max_element(viaKey.begin(), viaKey.end()));
-  std::printf("ShellExecuteW to process created median %7.2f ms\n", shell);
+  std::printf("ShellExecuteW to process created median %7.2f ms  best %7.2f  worst %7.2f\n", shell,
+              *std::min_element(direct.begin(), direct.end()), *std::max_element(direct.begin(), direct.end()));
   std::printf("ratio key / direct %.2f\n", key / shell);
-  if (!delivery.empty())
-    std::printf("of which event queued to the utility's event read: median %.2f ms (%zu reads)\n",
+  std::printf("where a press goes: admin command to the keyboard median %.2f ms\n", bench::Median(admin));
+  if (!delivery.empty()) {
+    std::printf("  event queued to the utility's event read  median %.2f ms (%zu reads)\n",
                 bench::Median(delivery), delivery.size());
-  PostMessageW(FindWindowW(L"Q730XMainWindow", nullptr), WM_COMMAND, 0x6001, 0);
+    std::printf("  event read to process created (post, page, shell) median %.2f ms\n",
+                bench::Median(toProcess));
+  }
+  std::printf("  a message to the utility's window and back (its thread's answer) median %.2f ms\n",
+              bench::Median(idle));
+  PostMessageW(main, WM_COMMAND, 0x6001, 0);
   utility.Ended(15000);
   return 0;
 }

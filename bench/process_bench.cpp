@@ -2,11 +2,12 @@
 // in the same run: the time from the start to the notification-area icon,
 // the private memory once running (the utility with both pages opened), and
 // the time from the exit request to the process being gone. Under Wine the
-// icon shows as a "__winex11_tray_icon" window, which is how its arrival is
-// seen from outside.
+// icon's arrival is seen from outside by asking the shell to change nothing
+// about it, which it accepts only for an icon it holds.
 // Run: build/test-session.sh start; build/wine-run.sh build/bench-bin/process_bench.exe
 #include <windows.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -19,23 +20,16 @@ namespace {
 
 using q730x::bench::Median;
 
-int TrayIcons() {
-  int count = 0;
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        EnumChildWindows(
-            window,
-            [](HWND child, LPARAM d) -> BOOL {
-              wchar_t name[64] = {};
-              GetClassNameW(child, name, 64);
-              if (std::wstring(name) == L"__winex11_tray_icon" && IsWindowVisible(child)) ++*reinterpret_cast<int*>(d);
-              return TRUE;
-            },
-            data);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
-  return count;
+// Whether the shell holds the icon `id` of `window`: a change that changes
+// nothing is accepted only for an icon it has. This holds however the shell
+// shows its icons (under Wine: windows of their own, or inside its tray
+// window, depending on the desktop).
+bool HasTrayIcon(HWND window, UINT id) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = id;
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 double Now() {
@@ -52,11 +46,8 @@ struct Run {
 // Starts exe, waits for one more tray icon, lets opened() run, measures the
 // private memory, asks it to end with closeRequest and waits for the process.
 template <typename Opened>
-bool Measure(const std::wstring& exe, const wchar_t* windowClass, UINT closeRequest, Opened opened, Run& run) {
-  // The shell may still be taking away the icon of the previous run.
-  const double settle = Now() + 5000;
-  while (TrayIcons() > 0 && Now() < settle) Sleep(20);
-  const int iconsBefore = TrayIcons();
+bool Measure(const std::wstring& exe, const wchar_t* windowClass, UINT iconId, UINT closeRequest, Opened opened,
+             Run& run) {
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -64,10 +55,19 @@ bool Measure(const std::wstring& exe, const wchar_t* windowClass, UINT closeRequ
   const double start = Now();
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
     return false;
-  while (TrayIcons() <= iconsBefore && Now() - start < 30000) Sleep(1);
+  HWND window = nullptr;
+  while (Now() - start < 30000) {
+    if (!window) window = FindWindowW(windowClass, nullptr);
+    if (window && HasTrayIcon(window, iconId)) break;
+    Sleep(1);
+  }
   run.toIconMs = Now() - start;
-  HWND window = FindWindowW(windowClass, nullptr);
-  if (!window) return false;
+  if (!window || !HasTrayIcon(window, iconId)) {
+    TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return false;
+  }
   opened(window);
   Sleep(500);
   PROCESS_MEMORY_COUNTERS_EX memory{};
@@ -107,7 +107,7 @@ int main() {
   std::vector<double> bareIcon, bareMemory, bareExit, ourIcon, ourMemory, ourExit;
   for (int i = 0; i < kRuns; ++i) {
     Run b, u;
-    if (!Measure(bare, L"Q730XBareTray", WM_CLOSE, [](HWND) {}, b)) return std::fprintf(stderr, "bare_tray failed\n"), 1;
+    if (!Measure(bare, L"Q730XBareTray", 1, WM_CLOSE, [](HWND) {}, b)) return std::fprintf(stderr, "bare_tray failed\n"), 1;
     const auto openBothPages = [](HWND main) {
       PostMessageW(main, 0x707, 0, 0);  // open, as the tray icon does
       Sleep(500);
@@ -115,7 +115,7 @@ int main() {
       Sleep(500);
       Click(main, {62, 72});   // the keyboard page
     };
-    if (!Measure(dist + L"Q730X.exe", L"Q730XMainWindow", 0x700, openBothPages, u))
+    if (!Measure(dist + L"Q730X.exe", L"Q730XMainWindow", 128, 0x700, openBothPages, u))
       return std::fprintf(stderr, "the utility failed\n"), 1;
     bareIcon.push_back(b.toIconMs), bareMemory.push_back(b.privateMb), bareExit.push_back(b.exitMs);
     ourIcon.push_back(u.toIconMs), ourMemory.push_back(u.privateMb), ourExit.push_back(u.exitMs);

@@ -2,6 +2,7 @@
 
 #include "device/detached_thread.h"
 #include "device/keyboard_commands.h"
+#include "device/precise_wait.h"
 #include "model/key_code.h"
 #include "model/key_layout_table.h"
 #include "model/macro_image.h"
@@ -67,7 +68,7 @@ bool DownloadMacroKey(int position) {
 // slot or the matrix: a refused slot stops the run before the matrix, which
 // would otherwise point keys at slots that hold something else.
 bool WriteProfile(HWND progressWindow) {
-  Sleep(20);  // the progress window exists before the first post
+  WaitAtLeast(20);  // the progress window exists before the first post
   Progress(progressWindow, 0);
   MacroSlotTable.fill(MacroSlotEntry{});
   for (std::size_t k = 0; k < kKeyLayoutEntries; ++k) {
@@ -77,7 +78,7 @@ bool WriteProfile(HWND progressWindow) {
     if (!DownloadMacroKey(position)) return false;
   }
   Progress(progressWindow, 99);
-  Sleep(10);
+  WaitAtLeast(10);
   return WriteKeyMatrix(buffers::KeyMatrix);
 }
 
@@ -89,6 +90,9 @@ void RunDownload(const DownloadTarget& target, HWND progressWindow) {
     return;
   }
   DownloadShare& share = *target.share;
+  // The download's own waits are as exact as its transfers' (a default timer
+  // tick would stretch each by up to 15 ms on Windows).
+  TimerResolutionScope resolution;
   bool written = false;
   {
     std::lock_guard hold(share.lock);
@@ -102,7 +106,7 @@ void RunDownload(const DownloadTarget& target, HWND progressWindow) {
   }
   if (written) {
     Progress(progressWindow, 100);
-    Sleep(300);
+    WaitAtLeast(300);
     PostMessageW(target.page, WM_DOWNLOAD_DONE, 0, 0);
   } else {
     PostMessageW(target.page, WM_DOWNLOAD_FAILED, 0, 0);

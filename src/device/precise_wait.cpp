@@ -10,8 +10,10 @@ void WaitAtLeast(unsigned milliseconds) {
   QueryPerformanceCounter(&now);
   const LONGLONG deadline = now.QuadPart + frequency.QuadPart * milliseconds / 1000;
   // Sleep until about a millisecond before the deadline (Sleep may overshoot
-  // by a timer tick, and on some systems wake a little early), then yield
-  // until the deadline itself.
+  // by a timer tick, and on some systems wake a little early), then spin to
+  // the deadline itself. Spinning, not yielding: on a busy machine a yield
+  // hands the processor to another program for a whole time slice, and every
+  // paced chunk came late by milliseconds.
   for (;;) {
     QueryPerformanceCounter(&now);
     const LONGLONG left = deadline - now.QuadPart;
@@ -20,7 +22,7 @@ void WaitAtLeast(unsigned milliseconds) {
     if (leftMs >= 2)
       Sleep(static_cast<DWORD>(leftMs - 1));
     else
-      SwitchToThread();
+      YieldProcessor();
   }
 }
 

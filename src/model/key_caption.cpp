@@ -7,14 +7,14 @@
 #include "model/profile_buffers.h"
 
 namespace q730x {
-namespace {
 
-// A macro key shows the name of its stored macro; none when it no longer loads.
 std::optional<std::wstring> StoredMacroName(std::uint32_t macroId) {
   std::optional<MacroRecord> record = LoadMacro(macroId);
   if (!record) return std::nullopt;
   return ToWide(record->name());
 }
+
+namespace {
 
 MacroNameLookup g_macroName = StoredMacroName;
 
@@ -145,9 +145,11 @@ void SetMacroNameLookup(MacroNameLookup lookup) {
   g_macroName = lookup ? std::move(lookup) : MacroNameLookup(StoredMacroName);
 }
 
-std::wstring KeyCaption(int position) {
+std::wstring KeyCaption(int position) { return KeyCaption(position, g_macroName); }
+
+std::wstring KeyCaption(int position, const MacroNameLookup& macroName) {
   if (position < 0 || position >= kMatrixPositions) return std::wstring();
-  return CaptionOfCode(buffers::KeyMatrix[position], buffers::AuxInfo[position], g_macroName);
+  return CaptionOfCode(buffers::KeyMatrix[position], buffers::AuxInfo[position], macroName);
 }
 
 }  // namespace q730x

@@ -21,6 +21,9 @@ using MacroNameLookup = std::function<std::optional<std::wstring>(std::uint32_t 
 // paths, macro ids); macroName finds macro names (may be empty: no names).
 std::wstring CaptionOfCode(KeyCode code, const AuxRecord& aux, const MacroNameLookup& macroName);
 
+// A macro key shows the name of its stored macro; none when it no longer loads.
+std::optional<std::wstring> StoredMacroName(std::uint32_t macroId);
+
 // Where KeyCaption finds macro names: the macro store unless another lookup
 // is set (an empty one sets the store again).
 void SetMacroNameLookup(MacroNameLookup lookup);
@@ -28,5 +31,7 @@ void SetMacroNameLookup(MacroNameLookup lookup);
 // The caption of the function the current key matrix holds at a position;
 // empty for positions of 160 and more.
 std::wstring KeyCaption(int position);
+// The same with macro names from macroName.
+std::wstring KeyCaption(int position, const MacroNameLookup& macroName);
 
 }  // namespace q730x

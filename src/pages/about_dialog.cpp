@@ -24,7 +24,11 @@ void CDlgAbout::SetFirmwareVersion(const std::wstring& text) {
 bool CDlgAbout::OnInitDialog() {
   SetWindowTextW(hwnd(), L"About Box");
   LoadEmbeddedBitmaps(170, 168, 169);
-  PlaceCentredOnParent(true);
+  // Topmost but not shown: the main window makes this box at start-up and
+  // shows it only when asked. Shown and hidden again at once, it cost the
+  // start two seconds under Wine, where taking a window off the screen
+  // waits for a window manager that is not there.
+  PlaceCentredOnParent(true, false);
   CreateSkinButton(close_, {398, 0, 425, 24});
   CreateSkinButton(cancel_, {339, 195, 404, 225}, Language.str_Cancel);
   CreateSkinButton(firmwareCheck_, {208, 152, 342, 174}, Language.str_check_new);

@@ -72,11 +72,12 @@ KeyEditResult ApplyKeyAssignment(const KeyAssignment& assignment, int profile) {
   return KeyEditResult::Changed;
 }
 
-bool DropMissingMacro(int position, int profile) {
+bool DropMissingMacro(int position, int profile,
+                      const std::function<bool(std::uint32_t macroId)>& macroStored) {
   KeyCode& key = buffers::KeyMatrix[position];
   if (key.type != KT_MACRO) return false;
   const std::uint32_t id = buffers::AuxInfo[position].MacroId();
-  if (LoadMacro(id)) return false;
+  if (macroStored ? macroStored(id) : LoadMacro(id).has_value()) return false;
   key = DefaultMatrix[position];
   std::uint32_t* use = ProfileMacroUse(profile);
   for (int p = 0; p < kMatrixPositions; ++p)

@@ -4,6 +4,9 @@
 // macro store to see whether a key's macro still exists.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "model/key_code.h"
 
 namespace q730x {
@@ -23,7 +26,9 @@ enum class KeyEditResult {
 KeyEditResult ApplyKeyAssignment(const KeyAssignment& assignment, int profile);
 
 // A macro key whose macro is gone gets its factory function back, and the
-// profile forgets that macro. Answers whether the key changed.
-bool DropMissingMacro(int position, int profile);
+// profile forgets that macro. Answers whether the key changed. macroStored
+// answers whether a macro id is stored; without it the store is asked.
+bool DropMissingMacro(int position, int profile,
+                      const std::function<bool(std::uint32_t macroId)>& macroStored = nullptr);
 
 }  // namespace q730x

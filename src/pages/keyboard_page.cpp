@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <map>
+#include <optional>
+
 #include "device/action_platform.h"
 #include "device/configuration_download.h"
 #include "device/detached_thread.h"
@@ -188,24 +191,40 @@ void CKeyboardDlg::SelectProfileButton(int profile) {
   }
 }
 
-void CKeyboardDlg::UpdateKey(int entry) {
+void CKeyboardDlg::UpdateKey(int entry, const MacroNameLookup& macroName) {
   const KeyLayoutEntry& key = KeyLayoutTable[entry];
   if (EmptyRect(key)) return;  // never seen, never clicked
   const int p = key.position;
   const bool changed = !(buffers::KeyMatrix[p] == DefaultMatrix[p]);
   CGDIBitmapBtn& button = keys_[entry];
-  button.SetChecked(changed);
-  const std::wstring caption = changed ? KeyCaption(p) : std::wstring();
-  if (button.tooltip().exists() || !caption.empty()) button.SetTooltip(caption);
+  button.SetChecked(changed);  // repaints only when the mark changes
+  const std::wstring caption = changed ? KeyCaption(p, macroName) : std::wstring();
+  // A key that never had a caption has no tooltip to clear.
+  if (!button.tooltip().text().empty() || !caption.empty()) button.SetTooltip(caption);
 }
 
 void CKeyboardDlg::RefreshKeys() {
-  for (const KeyLayoutEntry& key : KeyLayoutTable) DropMissingMacro(key.position, currentProfile_);
+  // Each macro is read from the store once per refresh: the check for
+  // macros that are gone and the captions share the answer.
+  std::map<std::uint32_t, std::optional<std::wstring>> names;
+  const MacroNameLookup macroName = [&names](std::uint32_t id) {
+    auto [known, added] = names.try_emplace(id);
+    if (added) known->second = StoredMacroName(id);
+    return known->second;
+  };
+  const auto macroStored = [&macroName](std::uint32_t id) { return macroName(id).has_value(); };
+  for (const KeyLayoutEntry& key : KeyLayoutTable)
+    DropMissingMacro(key.position, currentProfile_, macroStored);
   if (captionsOn_)
-    for (int entry = 0; entry < kKeyButtons; ++entry) UpdateKey(entry);
+    for (int entry = 0; entry < kKeyButtons; ++entry) UpdateKey(entry, macroName);
   UpdateProgramLink();
+  // Set only when it differs: setting the same text again costs a trip to
+  // the window system and moves the caret of a field being typed in.
   const std::u16string_view text = buffers::ConfigInfo.Text();
-  SetDlgItemTextW(hwnd(), kTextFieldId, std::wstring(text.begin(), text.end()).c_str());
+  const std::wstring wanted(text.begin(), text.end());
+  wchar_t shown[kAuxTextUnits] = {};
+  GetDlgItemTextW(hwnd(), kTextFieldId, shown, kAuxTextUnits);
+  if (wanted != shown) SetDlgItemTextW(hwnd(), kTextFieldId, wanted.c_str());
 }
 
 void CKeyboardDlg::ShowKeyButtons() {
@@ -222,7 +241,7 @@ void CKeyboardDlg::EditKey(int entry) {
     ShowMessageBox(Language.str_macrolimit);
   // Every button of this position shows the change.
   for (int other = 0; other < kKeyButtons; ++other)
-    if (KeyLayoutTable[other].position == KeyLayoutTable[entry].position) UpdateKey(other);
+    if (KeyLayoutTable[other].position == KeyLayoutTable[entry].position) UpdateKey(other, StoredMacroName);
 }
 
 void CKeyboardDlg::SwitchProfile(int profile) {

@@ -17,6 +17,7 @@
 
 #include "device/driver_link.h"
 #include "device/presence_tracker.h"
+#include "model/key_caption.h"
 #include "pages/message_link.h"
 #include "skin/bitmap_button.h"
 #include "skin/gdi_handles.h"
@@ -78,7 +79,7 @@ class CKeyboardDlg : public SkinnedDialog {
   void StartDriverLink();
   void CreateControls();
   void CreateProfileButtons();
-  void UpdateKey(int entry);
+  void UpdateKey(int entry, const MacroNameLookup& macroName);
   void UpdateProgramLink();
   void SelectProfileButton(int profile);
 

@@ -13,7 +13,9 @@ bool CMessageLink::OnInitDialog() {
   SetWindowTextW(hwnd(), L"Info Box");
   // Normal and disabled looks from 171, hover and pressed from 172.
   LoadEmbeddedBitmaps(171, 172, 172);
-  PlaceCentredOnParent(true);
+  // Made hidden: the about box shows it once its mode and text are set (a
+  // box shown and hidden again at once waits two seconds under Wine).
+  PlaceCentredOnParent(true, false);
   CreateSkinButton(close_, {301, 0, 329, 25});
   CreateSkinButton(cancel_, {160, 117, 226, 144}, Language.str_Cancel);
   CreateSkinButton(accept_, {234, 117, 300, 144}, Language.str_OK);

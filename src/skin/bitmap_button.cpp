@@ -49,6 +49,7 @@ void CGDIBitmapBtn::SetImages(HBITMAP normal, HBITMAP hover, HBITMAP pressed, HB
 }
 
 void CGDIBitmapBtn::SetText(const std::wstring& text, int dx, int dy) {
+  if (text == text_ && dx == textDx_ && dy == textDy_) return;  // nothing to repaint
   text_ = text;
   textDx_ = dx;
   textDy_ = dy;

@@ -44,7 +44,7 @@ void SkinnedDialog::PlaceCentredOnScreen() {
   SetWindowPos(hwnd(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void SkinnedDialog::PlaceCentredOnParent(bool topmost) {
+void SkinnedDialog::PlaceCentredOnParent(bool topmost, bool show) {
   SIZE size = SkinSize();
   HWND parent = GetParent(hwnd());
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -52,7 +52,7 @@ void SkinnedDialog::PlaceCentredOnParent(bool topmost) {
   int x = area.left + ((area.right - area.left - size.cx) >> 1);
   int y = area.top + ((area.bottom - area.top - size.cy) >> 1);
   SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : nullptr, x, y, size.cx, size.cy,
-               (topmost ? SWP_SHOWWINDOW : SWP_NOZORDER) | SWP_NOACTIVATE);
+               (topmost ? (show ? SWP_SHOWWINDOW : 0) : SWP_NOZORDER) | SWP_NOACTIVATE);
 }
 
 bool SkinnedDialog::CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text) {

@@ -35,7 +35,8 @@ class SkinnedDialog : public Dialog {
 
   // Size and place the window.
   void PlaceCentredOnScreen();
-  void PlaceCentredOnParent(bool topmost);
+  // A topmost window is also shown, unless show is false.
+  void PlaceCentredOnParent(bool topmost, bool show = true);
   // Makes `button` at `rect` with its four looks cut from the three pictures
   // (normal, hover, pressed, and normal again for disabled).
   bool CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text = L"");

@@ -14,6 +14,7 @@ void Tooltip::Destroy() {
   if (HWND tip = Live()) DestroyWindow(tip);
   tip_ = nullptr;
   toolAdded_ = false;
+  active_ = false;
 }
 
 HWND Tooltip::Live() const {
@@ -26,6 +27,7 @@ bool Tooltip::Create(HWND tool) {
   if (!tool) return false;
   tip_ = nullptr;
   toolAdded_ = false;
+  active_ = false;
   tool_ = tool;
   tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, tool, nullptr,
@@ -48,16 +50,26 @@ TTTOOLINFOW Tooltip::ToolInfo() {
 }
 
 void Tooltip::SetText(const std::wstring& text) {
-  if (!Live()) return;
+  // The keyboard page sets every tooltip at each refresh; one that already
+  // shows this text needs no messages (each costs a trip to the window
+  // system under Wine). A control that went is made again with the tool
+  // not yet added, so this never skips a new control.
+  if (toolAdded_ && active_ && text == text_) return;
+  HWND tip = Live();
+  if (!tip) return;
   text_ = text;
   TTTOOLINFOW info = ToolInfo();
-  if (!toolAdded_) toolAdded_ = SendMessageW(tip_, TTM_ADDTOOLW, 0, LPARAM(&info)) != 0;
-  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, LPARAM(&info));
-  Activate(true);
+  if (!toolAdded_) toolAdded_ = SendMessageW(tip, TTM_ADDTOOLW, 0, LPARAM(&info)) != 0;
+  SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, LPARAM(&info));
+  SendMessageW(tip, TTM_ACTIVATE, TRUE, 0);
+  active_ = true;
 }
 
 void Tooltip::Activate(bool on) {
-  if (Live()) SendMessageW(tip_, TTM_ACTIVATE, on, 0);
+  if (HWND tip = Live()) {
+    SendMessageW(tip, TTM_ACTIVATE, on, 0);
+    active_ = on;
+  }
 }
 
 void Tooltip::Relay(MSG& message) {

@@ -39,6 +39,7 @@ class Tooltip {
   HWND tip_ = nullptr;
   HWND tool_ = nullptr;
   bool toolAdded_ = false;
+  bool active_ = false;
   std::wstring text_;
 };
 

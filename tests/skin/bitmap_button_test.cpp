@@ -216,6 +216,16 @@ TEST_F(BitmapButtonTest, TooltipCarriesItsText) {
   SendMessageW(tip, TTM_GETTEXTW, 80, LPARAM(&info));
   EXPECT_STREQ(text, L"Report rate 125 per second");
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+  // The same text again after the control went: a new control carries it.
+  DestroyWindow(tip);
+  host_.first.SetTooltip(L"Report rate 125 per second");
+  tip = host_.first.tooltip().hwnd();
+  ASSERT_TRUE(tip);
+  text[0] = L'\0';
+  SendMessageW(tip, TTM_GETTEXTW, 80, LPARAM(&info));
+  EXPECT_STREQ(text, L"Report rate 125 per second");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 TEST_F(BitmapButtonTest, UserValueAndButtonStyle) {
