@@ -161,7 +161,12 @@ void CGDIBitmapBtn::OnMouseMove(WPARAM keys, LPARAM position) {
 }
 
 bool CGDIBitmapBtn::PreTranslateMessage(MSG& message) {
-  if (!tooltip_.exists()) tooltip_.Create(hwnd());
+  // A control that went (with its top-level owner) is made again when the
+  // pointer comes by, with the text it had. Only then: a page of 150 buttons
+  // made 150 tooltip windows at its first paint, and destroyed them at exit.
+  const bool pointer = message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST;
+  if (pointer && !tooltip_.exists() && !tooltip_.text().empty() && tooltip_.Create(hwnd()))
+    tooltip_.SetText(std::wstring(tooltip_.text()));
   tooltip_.Relay(message);
   return false;
 }
