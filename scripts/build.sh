@@ -3,8 +3,8 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build"
-werror=OFF
-[ -n "${CI:-}" ] && werror=ON
+# Warnings are errors, as in CI, so that a warning never first shows up there.
+werror=${Q730X_WERROR:-ON}
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \

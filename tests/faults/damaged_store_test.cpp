@@ -251,7 +251,9 @@ TEST_F(DamagedStoreTest, RandomDamageIsRepairedOrIgnoredReportedAndLosesNothingE
       const Damage* damage = nullptr;
       for (const auto& d : damaged)
         if (d.first == i) damage = &d.second;
-      if (!t.key.empty()) EXPECT_TRUE(ValidAfterStart(t, after.values[i])) << "not repaired: " << i;
+      if (!t.key.empty()) {
+        EXPECT_TRUE(ValidAfterStart(t, after.values[i])) << "not repaired: " << i;
+      }
       // A profile's values and file may change when any of them was damaged
       // (the file wins, or is written again); anything else must stay as it was.
       bool touched = damage != nullptr, fileDamaged = false;
