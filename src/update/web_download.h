@@ -3,13 +3,25 @@
 // server answered 200 with the whole body; and the SHA-256 of a file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace q730x {
 
+// What a download may cost: a server that trickles, never ends its body,
+// or redirects in a circle must not hold the downloading thread for ever.
+struct DownloadLimits {
+  std::uint64_t maxBytes = 0;  // a longer body fails the download
+  unsigned timeLimitMs = 0;    // the whole download, redirects included
+  unsigned maxRedirects = 5;
+};
+
 // Replaces `path` with what `url` answers; true on success. An earlier copy
 // of the file is removed first, so a failed download never leaves it behind.
-bool DownloadFresh(const std::wstring& url, const std::wstring& path);
+// A download that goes past its limits fails. The time limit is checked
+// between network calls, each of which waits at most the time left, so a
+// download ends at the latest about twice the time limit after its start.
+bool DownloadFresh(const std::wstring& url, const std::wstring& path, const DownloadLimits& limits);
 
 // Lower-case hex digits of the file's SHA-256; empty when it cannot be read.
 std::wstring FileSha256(const std::wstring& path);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include "virtual_keyboard_instance.h"
 
 namespace q730x::test {
@@ -61,6 +63,60 @@ void PressOk(HWND box) {
   }
   ASSERT_TRUE(ok && ok != box);
   PostMessageW(ok, BM_CLICK, 0, 0);
+}
+
+std::vector<HWND> VisibleWindows(const wchar_t* title, SIZE size) {
+  struct Search {
+    std::wstring title;
+    SIZE size;
+    std::vector<HWND> found;
+  } search{title, size, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t text[64] = {};
+        InternalGetWindowText(window, text, 64);
+        RECT r;
+        GetWindowRect(window, &r);
+        if (process != GetCurrentProcessId() && IsWindowVisible(window) && s.title == text &&
+            r.right - r.left == s.size.cx && r.bottom - r.top == s.size.cy)
+          s.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForVisible(const wchar_t* title, SIZE size, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    const auto found = VisibleWindows(title, size);
+    if (!found.empty()) return found.front();
+    if (GetTickCount64() > end) return nullptr;
+    Sleep(50);
+  }
+}
+
+bool ProcessRunning(const wchar_t* exeName) {
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+    if (lstrcmpiW(entry.szExeFile, exeName) == 0) return true;
+  return false;
+}
+
+void ClickButton(HWND window, POINT at) {
+  HWND button = nullptr;
+  for (int i = 0; i < 100 && (!button || button == window); ++i) {
+    button = ChildWindowFromPoint(window, at);
+    if (!button || button == window) Sleep(50);
+  }
+  ASSERT_TRUE(button && button != window);
+  PostMessageW(button, BM_CLICK, 0, 0);
 }
 
 }  // namespace q730x::test

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "model/win_handles.h"
 
@@ -32,5 +33,13 @@ HWND WaitForWindow(const std::wstring& title, DWORD ms = 20000);
 bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000);
 // Presses the OK button of an open message box, once the box has made it.
 void PressOk(HWND box);
+// The visible top-level windows of other processes with this title and size
+// (the utility's boxes share titles and differ in size).
+std::vector<HWND> VisibleWindows(const wchar_t* title, SIZE size);
+HWND WaitForVisible(const wchar_t* title, SIZE size, DWORD ms = 15000);
+// Whether a process of this program file name ("Q730XBurn.exe") runs.
+bool ProcessRunning(const wchar_t* exeName);
+// Clicks the button at a client point of a window of another process, once it is there.
+void ClickButton(HWND window, POINT at);
 
 }  // namespace q730x::test

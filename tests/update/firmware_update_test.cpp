@@ -21,7 +21,10 @@
 namespace q730x {
 namespace {
 
+using test::ClickButton;
 using test::ReadWholeFile;
+using test::VisibleWindows;
+using test::WaitForVisible;
 using test::WaitUntil;
 
 constexpr UINT kTrayCallback = 0x600, kStartBurnTool = 0x709, kFirmwareDone = 0x70B, kFirmwareFailed = 0x70C;
@@ -33,53 +36,7 @@ const test::TextPlace kPromptText{25, 50, 306, 75, {25, 50, 329, 116}};
 const test::TextPlace kFirmwareLine{32, 156, 202, 179, {32, 156, 207, 178}};
 const std::string kImagePath = "/software/Q730X/KavexGameDevice.MTP";
 
-// The visible top-level windows of other processes with this title and size.
-std::vector<HWND> VisibleWindows(const wchar_t* title, SIZE size) {
-  struct Search {
-    std::wstring title;
-    SIZE size;
-    std::vector<HWND> found;
-  } search{title, size, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t text[64] = {};
-        InternalGetWindowText(window, text, 64);
-        RECT r;
-        GetWindowRect(window, &r);
-        if (process != GetCurrentProcessId() && IsWindowVisible(window) && s.title == text &&
-            r.right - r.left == s.size.cx && r.bottom - r.top == s.size.cy)
-          s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND WaitForVisible(const wchar_t* title, SIZE size, DWORD ms = 15000) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    const auto found = VisibleWindows(title, size);
-    if (!found.empty()) return found.front();
-    if (GetTickCount64() > end) return nullptr;
-    Sleep(50);
-  }
-}
-
 HWND MessageBoxShown(DWORD ms = 15000) { return WaitForVisible(L"Info Box", kMessageBoxSize, ms); }
-
-// A click on the button at a client point of a window of the utility.
-void Click(HWND window, POINT at) {
-  HWND button = nullptr;
-  for (int i = 0; i < 100 && (!button || button == window); ++i) {
-    button = ChildWindowFromPoint(window, at);
-    if (!button || button == window) Sleep(50);
-  }
-  ASSERT_TRUE(button && button != window);
-  PostMessageW(button, BM_CLICK, 0, 0);
-}
 
 class FirmwareUpdateSuite : public test::VirtualKeyboardSuite {
  protected:
@@ -170,7 +127,7 @@ class FirmwareRoadTest : public FirmwareUpdateSuite {
   }
   static void Check(POINT button) {
     ASSERT_TRUE(OpenAbout());
-    Click(about_, button);
+    ClickButton(about_, button);
     EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, about_, 5000)) << "a check hides About";
   }
 
@@ -218,7 +175,7 @@ TEST_F(FirmwareRoadTest, AnImageThatFailsItsDigestIsDeletedAndNeverBurned) {
   HBITMAP promptPicture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(171));
   EXPECT_TRUE(test::ShowsText(prompt, promptPicture, texts_.str_updateprompt1, kPromptText));
   DeleteObject(promptPicture);
-  Click(prompt, kPromptOk);
+  ClickButton(prompt, kPromptOk);
   ExpectMessageAndOk(texts_.str_updateerror2);
   EXPECT_EQ(GetFileAttributesW(ImageFile().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(keyboard().LogWith("loader on").empty()) << "the burn tool never ran";
@@ -245,7 +202,7 @@ TEST_F(FirmwareRoadTest, ANewerUtilityIsOpenedThroughTheShell) {
   HBITMAP promptPicture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(171));
   EXPECT_TRUE(test::ShowsText(prompt, promptPicture, texts_.str_updateprompt3, kPromptText));
   DeleteObject(promptPicture);
-  Click(prompt, kPromptOk);
+  ClickButton(prompt, kPromptOk);
   EXPECT_TRUE(WaitUntil([](HWND) { return !ReadWholeFile(test::TestFolder() + L"driver-link-opened.txt").empty(); },
                         nullptr, 15000))
       << "the link never reached the shell";
@@ -260,7 +217,7 @@ TEST_F(FirmwareRoadTest, NewerFirmwareIsDownloadedBurnedAndReadBack) {
   HWND prompt = WaitForVisible(L"Info Box", kPromptSize);
   ASSERT_TRUE(prompt);
   const ULONGLONG accepted = GetTickCount64();
-  Click(prompt, kPromptOk);
+  ClickButton(prompt, kPromptOk);
 
   HWND progress = nullptr;
   for (int i = 0; i < 300 && !progress; ++i) {
