@@ -148,19 +148,26 @@ def make_handler(root, default_fault, slow_ms):
             self.send_header("Content-Length", "0")
             self.end_headers()
 
-        def send_trickle(self, rate):
-            """The whole file announced, then rate bytes a second."""
+        def send_announced(self):
+            """Reads the requested file and sends headers announcing all of it; its bytes, or None after a 404."""
             try:
                 with open(self.translate_path(self.path), "rb") as f:
                     body = f.read()
             except OSError:
                 self.send_error(404, "not found")
-                return
+                return None
             self.log_request(200)
             self.send_response_only(200)
             self.send_header("Content-Type", "application/octet-stream")
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
+            return body
+
+        def send_trickle(self, rate):
+            """The whole file announced, then rate bytes a second."""
+            body = self.send_announced()
+            if body is None:
+                return
             for start in range(0, len(body), rate):
                 self.wfile.write(body[start:start + rate])
                 self.wfile.flush()
@@ -169,18 +176,9 @@ def make_handler(root, default_fault, slow_ms):
 
         def send_cut_off(self):
             """The headers promise the whole file; half of it comes, then the line closes."""
-            local = self.translate_path(self.path)
-            try:
-                with open(local, "rb") as f:
-                    body = f.read()
-            except OSError:
-                self.send_error(404, "not found")
+            body = self.send_announced()
+            if body is None:
                 return
-            self.log_request(200)
-            self.send_response_only(200)
-            self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
             self.close_connection = True
