@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gui_support.h"
+#include "key_input.h"
 #include "keyboard_page_fixture.h"
 #include "store_test_support.h"
 
@@ -73,7 +74,9 @@ TEST_P(DownloadUnplugTest, TheUtilityEndsCleanlyAndTheProfileIsOldOrWhollyNew) {
 
   SetCapsLockToCtrlC();
   ASSERT_TRUE(keyboard().Admin("log clear"));
-  if (unplugAt > 0) ASSERT_TRUE(keyboard().Admin("unplug after " + std::to_string(unplugAt - 1)));
+  if (unplugAt > 0) {
+    ASSERT_TRUE(keyboard().Admin("unplug after " + std::to_string(unplugAt - 1)));
+  }
   ClickAt(page_, kApply);
 
   if (unplugAt == 0) {
