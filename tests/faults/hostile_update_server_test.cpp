@@ -16,6 +16,8 @@
 namespace q730x {
 namespace {
 
+using test::ReadWholeFile;
+
 const std::string kDescriptionPath = "/software/Q730X/newver.xml";
 const std::string kImagePath = "/software/Q730X/KavexGameDevice.MTP";
 
@@ -49,7 +51,8 @@ class HostileUpdateServerTest : public ::testing::Test {
     const ULONGLONG start = GetTickCount64();
     const UpdateOutcome outcome = RunUpdateCheck(request);
     elapsedMs_ = GetTickCount64() - start;
-    std::printf("%-50s outcome %d after %llu ms\n", faults.c_str(), int(outcome), elapsedMs_);
+    std::printf("%-55s outcome %d after %llu ms\n", faults.substr(0, faults.size() - 1).c_str(), int(outcome),
+                elapsedMs_);
     return outcome;
   }
   bool NothingLeftBehind() const {
@@ -112,6 +115,12 @@ TEST_F(HostileUpdateServerTest, AFirmwareImageBeyondItsLimitIsRefusedAndNotKept)
   std::printf("a 50 MB image against the 32 MB limit: refused after %llu ms\n", GetTickCount64() - start);
   EXPECT_EQ(GetFileAttributesW((folder_ + kFirmwareImageFile).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesW((folder_ + kFirmwareImageFile + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+  // Within the limit, a body without a length is whole when the line closes.
+  server_.SetFaults(kImagePath + " huge 2\n");
+  EXPECT_EQ(DownloadFirmwareImage({server_.Url(kImagePath), L""}, folder_), FirmwareDownloadResult::Ready);
+  EXPECT_EQ(ReadWholeFile(folder_ + kFirmwareImageFile).size(), 2u * 1024 * 1024);
+  EXPECT_EQ(DownloadFirmwareImage({server_.Url(kImagePath), L""}, folder_, {1024 * 1024, 10000, 5}),
+            FirmwareDownloadResult::Failed);
 
   // The same image trickling: the limit given ends it.
   server_.SetFaults(kImagePath + " trickle 1\n");
