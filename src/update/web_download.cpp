@@ -26,8 +26,8 @@ struct InternetCloser {
   }
 };
 
-// One answer of a server: the connection and the request on it (closed in
-// that order's reverse, as the request belongs to the connection).
+// One answer of a server: the connection and the request on it. The request
+// is closed first: it belongs to the connection.
 struct Answer {
   InternetCloser connection, request;
   void reset() {

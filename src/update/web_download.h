@@ -18,9 +18,10 @@ struct DownloadLimits {
 
 // Replaces `path` with what `url` answers; true on success. An earlier copy
 // of the file is removed first, so a failed download never leaves it behind.
-// A download that goes past its limits fails. The time limit is checked
-// between network calls, each of which waits at most the time left, so a
-// download ends at the latest about twice the time limit after its start.
+// A download that goes past its limits fails. Each network call waits at
+// most the time left and the limit is checked between them, so a download
+// ends when its time runs out (only name resolution has no time-out of its
+// own in WinINet).
 bool DownloadFresh(const std::wstring& url, const std::wstring& path, const DownloadLimits& limits);
 
 // Lower-case hex digits of the file's SHA-256; empty when it cannot be read.
