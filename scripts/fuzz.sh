@@ -10,7 +10,7 @@
 #   scripts/fuzz.sh --runs N [seconds]
 #
 # --runs N fuzzes the markup reader for N runs instead of a time (a long run
-# outside CI: 10 million take one to two hours on one core, see below); the
+# outside CI: 10 million took 83 minutes on one shared core, see below); the
 # other two readers still get a third of the seconds each. For a long run
 # in the background on one core:
 #
