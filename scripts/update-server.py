@@ -3,10 +3,19 @@
 
 It serves the files of a folder by their paths (the update description at
 /software/Q730X/newver.xml, a firmware image anywhere beside it) and can be
-told to fail: answer 404, cut the body off half-way, or answer slowly.
+told to fail: answer 404, cut the body off half-way, answer slowly, or play
+a hostile server:
+
+    garbage          random bytes instead of an HTTP answer
+    huge [MB]        200 and an endless-looking body of MB megabytes (50)
+                     without a length, ended by closing the line
+    redirect-loop    302 to the same path, for ever
+    moved PATH       302 to another path of the server (a sound redirect)
+    trickle [B/s]    the file, announced whole, at B bytes a second (1)
 
     scripts/update-server.py --root DIR [--port 8123] [--demo 1.3 [--demo-only]]
-                             [--fail 404|cut|slow] [--slow-ms 3000]
+                             [--fail 404|cut|slow|garbage|huge|redirect-loop|trickle]
+                             [--slow-ms 3000]
 
 Point the utility at it with Q730X_UPDATE_SERVER=http://127.0.0.1:8123.
 
@@ -26,6 +35,7 @@ import argparse
 import hashlib
 import http.server
 import os
+import random
 import sys
 import time
 
@@ -97,22 +107,78 @@ def make_handler(root, default_fault, slow_ms):
             if kind == "cut":
                 self.send_cut_off()
                 return
+            try:
+                if kind == "garbage":
+                    self.log_request(200)
+                    self.wfile.write(random.Random(path).randbytes(4096))
+                    self.close_connection = True
+                    return
+                if kind == "huge":
+                    self.send_huge(int(fault[1]) if len(fault) > 1 else 50)
+                    return
+                if kind == "redirect-loop":
+                    self.send_redirect(self.path)
+                    return
+                if kind == "moved" and len(fault) > 1:
+                    self.send_redirect(fault[1])
+                    return
+                if kind == "trickle":
+                    self.send_trickle(int(fault[1]) if len(fault) > 1 else 1)
+                    return
+            except (BrokenPipeError, ConnectionResetError):
+                return  # the client gave up, as it should
             super().do_GET()
 
-        def send_cut_off(self):
-            """The headers promise the whole file; half of it comes, then the line closes."""
-            local = self.translate_path(self.path)
+        def send_huge(self, megabytes):
+            """200 and a body of random bytes of that size, with no length: only the end of the line ends it."""
+            self.log_request(200)
+            self.send_response_only(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            block = random.Random(0).randbytes(64 * 1024)
+            for _ in range(megabytes * 16):
+                self.wfile.write(block)
+            self.close_connection = True
+
+        def send_redirect(self, target):
+            self.log_request(302)
+            self.send_response_only(302)
+            self.send_header("Location", target)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+
+        def send_announced(self):
+            """Reads the requested file and sends headers announcing all of it; its bytes, or None after a 404."""
             try:
-                with open(local, "rb") as f:
+                with open(self.translate_path(self.path), "rb") as f:
                     body = f.read()
             except OSError:
                 self.send_error(404, "not found")
-                return
+                return None
             self.log_request(200)
             self.send_response_only(200)
             self.send_header("Content-Type", "application/octet-stream")
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
+            return body
+
+        def send_trickle(self, rate):
+            """The whole file announced, then rate bytes a second."""
+            body = self.send_announced()
+            if body is None:
+                return
+            for start in range(0, len(body), rate):
+                self.wfile.write(body[start:start + rate])
+                self.wfile.flush()
+                time.sleep(1)
+            self.close_connection = True
+
+        def send_cut_off(self):
+            """The headers promise the whole file; half of it comes, then the line closes."""
+            body = self.send_announced()
+            if body is None:
+                return
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
             self.close_connection = True
@@ -128,7 +194,7 @@ def main():
     parser.add_argument("--port-file")
     parser.add_argument("--demo", metavar="VERSION")
     parser.add_argument("--demo-only", action="store_true")
-    parser.add_argument("--fail", choices=["404", "cut", "slow"])
+    parser.add_argument("--fail", choices=["404", "cut", "slow", "garbage", "huge", "redirect-loop", "trickle"])
     parser.add_argument("--slow-ms", type=int, default=3000)
     args = parser.parse_args()
 

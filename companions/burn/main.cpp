@@ -5,7 +5,8 @@
 // and the loader joins it), "writes" in fixed steps while it reports progress
 // to the utility's main window (0x70A), gives the keyboard the image's
 // version, leaves the loader (the keyboard rejoins) and reports 0x70B. A
-// damaged image or a keyboard that is not there is reported with 0x70C.
+// damaged image, a keyboard that is not there or one that leaves the bus
+// during the burn is reported with 0x70C.
 // Exit status: 0 burned, 1 failed, 2 wrong command line.
 #include <windows.h>
 #include <shellapi.h>
@@ -61,13 +62,23 @@ std::string DumpValue(const std::string& dump, const std::string& name) {
   return dump.substr(start, dump.find('\n', start) - start);
 }
 
+// Whether the keyboard is on the bus, in its loader when inLoader.
+bool StillThere(vkb::PipeClient& keyboard, bool inLoader) {
+  std::string reply;
+  return keyboard.Admin("dump", reply) && DumpValue(reply, "attached") == "1" &&
+         (!inLoader || DumpValue(reply, "loader") == "1");
+}
+
 bool Burn(vkb::PipeClient& keyboard, const burn::FirmwareVersion& version, HWND main) {
   std::string reply;
-  if (!keyboard.Admin("dump", reply) || DumpValue(reply, "attached") != "1") return false;
+  if (!StillThere(keyboard, false)) return false;
   // A keyboard already in its loader is an update that was cut short: go on.
   if (!keyboard.Admin("loader on", reply)) return false;
   for (int step = 1; step <= kSteps; ++step) {
     Sleep(kStepMs);
+    // A keyboard pulled out during the burn keeps what it had and stays in
+    // its loader; the burn failed, and is never reported as done.
+    if (!StillThere(keyboard, true)) return false;
     PostMessageW(main, kProgress, 0, LPARAM(step * 100 / kSteps));
   }
   const std::string versionText = std::to_string(version.major) + "." + std::to_string(version.minor);

@@ -26,6 +26,7 @@ const char kUsage[] =
     "  press <position> [count]   press a key; a software-action key queues its event\n"
     "  event <word> [count]       queue raw event words (word, word+1, ...)\n"
     "  unplug | plug              leave or join the bus\n"
+    "  unplug after <n>           leave the bus when the driver call after the next n comes\n"
     "  loader on|off              firmware loader mode\n"
     "  hid on|off                 whether the HID interface opens\n"
     "  hid-delay <ms>             how long the HID interface takes to open after a plug\n"

@@ -117,6 +117,14 @@ void VirtualDevice::AbandonTransfer() {
   transfer_ = Transfer{};
 }
 
+void VirtualDevice::Unplug() {
+  ++plugGeneration_;
+  state_.attached = false;
+  AbandonTransfer();
+  Log("note=\"unplugged\"");
+  Changed();
+}
+
 ControlResult VirtualDevice::Control(unsigned client, SignalOpener& opener, std::uint32_t code,
                                      const std::uint8_t* input, std::size_t inputLength,
                                      std::uint32_t outputLength) {
@@ -125,6 +133,15 @@ ControlResult VirtualDevice::Control(unsigned client, SignalOpener& opener, std:
   const double arrival = Now();
   arrival_ = arrival;
   std::string line = "client=" + std::to_string(client) + " code=" + Hex32(code);
+  if (unplugArmed_) {
+    // The keyboard leaves the bus just as this call comes in: it finds it gone.
+    if (servedBeforeUnplug_ == 0) {
+      unplugArmed_ = false;
+      Unplug();
+    } else {
+      --servedBeforeUnplug_;
+    }
+  }
   ControlResult result;
   if (acceptBeforeRefusing_ > 0) {
     --acceptBeforeRefusing_;
@@ -535,12 +552,20 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
         reply = QueueEvents(EventWord(code), static_cast<unsigned>(b), false);
       }
     }
-  } else if (verb == "unplug" || verb == "plug") {
+  } else if (verb == "unplug" && words.size() == 1) {
+    unplugArmed_ = false;
+    Unplug();
+    reply = "ok";
+  } else if (verb == "unplug" && words.size() == 3 && words[1] == "after") {
+    if (!ParseUnsigned(words[2], a) || a > 1000000) return fail("usage: unplug after <count>");
+    unplugArmed_ = true;
+    servedBeforeUnplug_ = static_cast<unsigned>(a);
+    reply = "ok";
+  } else if (verb == "plug") {
     ++plugGeneration_;
-    state_.attached = verb == "plug";
-    if (!state_.attached) AbandonTransfer();
-    if (state_.attached) hidReadyAt_ = Now() + hidDelayMs_;
-    Log("note=\"" + std::string(state_.attached ? "plugged in" : "unplugged") + "\"");
+    state_.attached = true;
+    hidReadyAt_ = Now() + hidDelayMs_;
+    Log("note=\"plugged in\"");
     Changed();
     reply = "ok";
   } else if ((verb == "loader" || verb == "hid") && words.size() == 2 &&
@@ -593,6 +618,7 @@ bool VirtualDevice::Admin(const std::string& commandLine, std::string& reply) {
     hidDelayMs_ = 0;
     hidReadyAt_ = 0;
     refuseOpens_ = 0;
+    unplugArmed_ = false;
     Changed();
     reply = "ok";
   } else if (verb == "presence") {

@@ -115,6 +115,7 @@ class VirtualDevice {
                           std::uint32_t outputLength, std::string& line);
   std::string KeyboardUnavailable() const;
   void AbandonTransfer();
+  void Unplug();  // leaves the bus, as a pulled cable does
   void Changed();
   double Now() const;
   void Log(const std::string& text);
@@ -134,6 +135,8 @@ class VirtualDevice {
   unsigned acceptBeforeRefusing_ = 0;  // requests still served before refuseNext_ applies
   unsigned refuseOpens_ = 0;           // registrations still to refuse (a driver that opens late)
   unsigned dropReplies_ = 0;
+  bool unplugArmed_ = false;         // "unplug after": leave the bus after more driver calls
+  unsigned servedBeforeUnplug_ = 0;  // driver calls still served before it leaves
   unsigned plugGeneration_ = 0;
   double arrival_ = 0;          // of the control call being served
   unsigned hidDelayMs_ = 0;     // how long the HID interface takes to open after a plug

@@ -341,6 +341,9 @@ void CKavexQ460KbConfigDlg::StopRetryTimer() { KillTimer(hwnd(), kHidRetryTimer)
 
 void CKavexQ460KbConfigDlg::ShowMessage(const std::wstring& text) { ShowMessageBox(text); }
 
-void CKavexQ460KbConfigDlg::Exit() { RunExitCommand(hwnd()); }
+// The keyboard went unexpectedly: the program ends even when a message box
+// opens meanwhile ("Setting Error" of a download the removal cut short, say),
+// which would otherwise drop the close and leave it running without its keyboard.
+void CKavexQ460KbConfigDlg::Exit() { ExitForced(); }
 
 }  // namespace q730x

@@ -17,9 +17,10 @@ std::wstring Lower(std::wstring text) {
 
 }  // namespace
 
-FirmwareDownloadResult DownloadFirmwareImage(const FirmwareOffer& offer, const std::wstring& folder) {
+FirmwareDownloadResult DownloadFirmwareImage(const FirmwareOffer& offer, const std::wstring& folder,
+                                             const DownloadLimits& limits) {
   const std::wstring path = folder + kFirmwareImageFile;
-  if (!DownloadFresh(offer.location, path)) return FirmwareDownloadResult::Failed;
+  if (!DownloadFresh(offer.location, path, limits)) return FirmwareDownloadResult::Failed;
   // A description without a digest is still served by older servers; one
   // with a digest is a promise the image must keep before it is burned.
   if (offer.sha256.empty()) return FirmwareDownloadResult::Ready;

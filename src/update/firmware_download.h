@@ -19,6 +19,11 @@ enum class FirmwareDownloadResult {
 // The image file's name in the program folder.
 inline constexpr wchar_t kFirmwareImageFile[] = L"FWUpdate\\KavexGameDevice.MTP";
 
-FirmwareDownloadResult DownloadFirmwareImage(const FirmwareOffer& offer, const std::wstring& folder);
+// The image is burned into a keyboard's flash; the burn tool takes no more
+// than 64 MB. Two minutes is plenty on a slow line.
+inline constexpr DownloadLimits kFirmwareImageLimits{32ull * 1024 * 1024, 120000, 5};
+
+FirmwareDownloadResult DownloadFirmwareImage(const FirmwareOffer& offer, const std::wstring& folder,
+                                             const DownloadLimits& limits = kFirmwareImageLimits);
 
 }  // namespace q730x

@@ -60,7 +60,7 @@ UpdateOutcome RunUpdateCheck(const UpdateCheckRequest& request) {
   // Without a firmware version the keyboard never answered: nothing to say.
   if (request.firmwareMajor == 0) return UpdateOutcome::None;
   const std::wstring path = request.folder + L"FWUpdate\\newver.xml";
-  if (!DownloadFresh(request.url, path)) return UpdateOutcome::DownloadFailed;
+  if (!DownloadFresh(request.url, path, request.limits)) return UpdateOutcome::DownloadFailed;
   MarkupDoc description;
   if (!description.Load(path)) return UpdateOutcome::Unreadable;
 

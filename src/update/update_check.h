@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "update/web_download.h"
+
 namespace q730x {
 
 constexpr UINT WM_UPDATE_CHECK_RESULT = 0x801;  // wParam: UpdateOutcome
@@ -45,6 +47,10 @@ int DescriptionVersionValue(std::u16string_view version);
 // at length-3 and length-1; 0 when shorter than 3.
 int ProgramVersionValue(std::wstring_view versionText);
 
+// A description is a few hundred bytes; a server that sends more than a
+// megabyte, or takes more than 20 seconds, is not answering the check.
+inline constexpr DownloadLimits kDescriptionLimits{1024 * 1024, 20000, 5};
+
 struct UpdateCheckRequest {
   HWND aboutDialog = nullptr;  // receives 0x801
   UpdateKind kind = UpdateKind::Firmware;
@@ -52,6 +58,7 @@ struct UpdateCheckRequest {
   std::wstring programVersion;  // the language text str_version
   std::wstring folder;          // the program folder, with a trailing backslash
   std::wstring url;             // the update description's address
+  DownloadLimits limits = kDescriptionLimits;
 };
 
 // The whole check on the calling thread: download, read, compare, store the

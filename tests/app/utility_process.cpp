@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include "virtual_keyboard_instance.h"
 
 namespace q730x::test {
@@ -61,6 +63,16 @@ void PressOk(HWND box) {
   }
   ASSERT_TRUE(ok && ok != box);
   PostMessageW(ok, BM_CLICK, 0, 0);
+}
+
+bool ProcessRunning(const wchar_t* exeName) {
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+    if (lstrcmpiW(entry.szExeFile, exeName) == 0) return true;
+  return false;
 }
 
 }  // namespace q730x::test

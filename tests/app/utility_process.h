@@ -32,5 +32,7 @@ HWND WaitForWindow(const std::wstring& title, DWORD ms = 20000);
 bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000);
 // Presses the OK button of an open message box, once the box has made it.
 void PressOk(HWND box);
+// Whether a process of this program file name ("Q730XBurn.exe") runs.
+bool ProcessRunning(const wchar_t* exeName);
 
 }  // namespace q730x::test

@@ -302,6 +302,26 @@ TEST_F(VirtualKeyboardTest, AfterAPlugTheHidInterfaceOpensOnlyAfterItsDelay) {
   EXPECT_FALSE(keyboard().Admin("hid-delay x"));
 }
 
+TEST_F(VirtualKeyboardTest, UnplugAfterNLeavesTheBusAsTheCallAfterTheNthComesAndDropsTheTransfer) {
+  ASSERT_TRUE(Command(MakeWriteMacroSlotCommand(2)));
+  ASSERT_TRUE(keyboard().Admin("unplug after 3"));
+  EXPECT_TRUE(Chunks(3, 0x33));
+  EXPECT_EQ(keyboard().DumpField("attached"), "1");
+  EXPECT_FALSE(Chunks(1, 0x33)) << "the fourth call finds the keyboard gone";
+  EXPECT_EQ(LastReason(), "keyboard not attached");
+  EXPECT_EQ(keyboard().DumpField("attached"), "0");
+  EXPECT_EQ(keyboard().LogWith("unfinished transfer abandoned").size(), 1u);
+  ASSERT_TRUE(keyboard().Admin("plug"));
+  EXPECT_TRUE(Command(MakeQueryCommand(CMD_READ_FIRMWARE_VERSION))) << "armed once only";
+  EXPECT_EQ(keyboard().DumpField("slots"), "") << "the half-sent slot was never written";
+  // Factory disarms it.
+  ASSERT_TRUE(keyboard().Admin("unplug after 0"));
+  ASSERT_TRUE(keyboard().Admin("factory"));
+  EXPECT_TRUE(Command(MakeQueryCommand(CMD_READ_FIRMWARE_VERSION)));
+  EXPECT_FALSE(keyboard().Admin("unplug after x"));
+  EXPECT_FALSE(keyboard().Admin("unplug later 3"));
+}
+
 TEST_F(VirtualKeyboardTest, AdminCommandsRejectBadArguments) {
   std::string reply;
   for (const char* bad : {"", "jump", "version 1", "version 1.2.3", "refuse x", "event", "loader maybe",

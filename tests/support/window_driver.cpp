@@ -92,4 +92,14 @@ bool ChooseTrayMenuItem(const TrayIcon& tray, int index) {
   return Eventually([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 5000);
 }
 
+bool ClickButton(HWND window, POINT at) {
+  HWND button = nullptr;
+  for (int i = 0; i < 100 && (!button || button == window); ++i) {
+    button = ChildWindowFromPoint(window, at);
+    if (!button || button == window) Sleep(50);
+  }
+  if (!button || button == window) return false;
+  return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
 }  // namespace q730x::test

@@ -19,6 +19,10 @@ std::vector<HWND> VisibleWindows(const wchar_t* title, SIZE size = {});
 // The first of them within ms, or null.
 HWND WaitForVisible(const wchar_t* title, SIZE size = {}, DWORD ms = 15000);
 
+// Clicks the button at a client point of a window of another process, once
+// the button is there; false when none came within 5 s.
+[[nodiscard]] bool ClickButton(HWND window, POINT at);
+
 // A tray icon's popup menu: the icon's callback message with a right press
 // makes its owner open the menu at the pointer; an item is then chosen by a
 // click of the real pointer on it.

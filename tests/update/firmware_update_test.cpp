@@ -23,7 +23,10 @@
 namespace q730x {
 namespace {
 
+using test::ClickButton;
 using test::ReadWholeFile;
+using test::VisibleWindows;
+using test::WaitForVisible;
 using test::WaitUntil;
 
 constexpr UINT kTrayCallback = 0x600, kStartBurnTool = 0x709, kFirmwareDone = 0x70B, kFirmwareFailed = 0x70C;
@@ -31,21 +34,7 @@ constexpr WORD kCommandExit = 0x6001, kCommandAbout = 0x6002;
 using test::kAboutSize, test::kBoxText, test::kFirmwareCheck, test::kFirmwareLine, test::kImagePath,
     test::kMessageBoxSize, test::kPromptOk, test::kPromptSize, test::kPromptText, test::kUtilityCheck;
 
-using test::VisibleWindows;
-using test::WaitForVisible;
-
 HWND MessageBoxShown(DWORD ms = 15000) { return WaitForVisible(L"Info Box", kMessageBoxSize, ms); }
-
-// A click on the button at a client point of a window of the utility.
-void Click(HWND window, POINT at) {
-  HWND button = nullptr;
-  for (int i = 0; i < 100 && (!button || button == window); ++i) {
-    button = ChildWindowFromPoint(window, at);
-    if (!button || button == window) Sleep(50);
-  }
-  ASSERT_TRUE(button && button != window);
-  PostMessageW(button, BM_CLICK, 0, 0);
-}
 
 class FirmwareUpdateSuite : public test::VirtualKeyboardSuite {
  protected:
@@ -134,7 +123,7 @@ class FirmwareRoadTest : public FirmwareUpdateSuite {
   }
   static void Check(POINT button) {
     ASSERT_TRUE(OpenAbout());
-    Click(about_, button);
+    EXPECT_TRUE(ClickButton(about_, button));
     EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, about_, 5000)) << "a check hides About";
   }
 
@@ -182,7 +171,7 @@ TEST_F(FirmwareRoadTest, AnImageThatFailsItsDigestIsDeletedAndNeverBurned) {
   HBITMAP promptPicture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(171));
   EXPECT_TRUE(test::ShowsText(prompt, promptPicture, texts_.str_updateprompt1, kPromptText));
   DeleteObject(promptPicture);
-  Click(prompt, kPromptOk);
+  EXPECT_TRUE(ClickButton(prompt, kPromptOk));
   ExpectMessageAndOk(texts_.str_updateerror2);
   EXPECT_EQ(GetFileAttributesW(ImageFile().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(keyboard().LogWith("loader on").empty()) << "the burn tool never ran";
@@ -209,7 +198,7 @@ TEST_F(FirmwareRoadTest, ANewerUtilityIsOpenedThroughTheShell) {
   HBITMAP promptPicture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(171));
   EXPECT_TRUE(test::ShowsText(prompt, promptPicture, texts_.str_updateprompt3, kPromptText));
   DeleteObject(promptPicture);
-  Click(prompt, kPromptOk);
+  EXPECT_TRUE(ClickButton(prompt, kPromptOk));
   EXPECT_TRUE(WaitUntil([](HWND) { return !ReadWholeFile(test::TestFolder() + L"driver-link-opened.txt").empty(); },
                         nullptr, 15000))
       << "the link never reached the shell";
@@ -224,7 +213,7 @@ TEST_F(FirmwareRoadTest, NewerFirmwareIsDownloadedBurnedAndReadBack) {
   HWND prompt = WaitForVisible(L"Info Box", kPromptSize);
   ASSERT_TRUE(prompt);
   const ULONGLONG accepted = GetTickCount64();
-  Click(prompt, kPromptOk);
+  EXPECT_TRUE(ClickButton(prompt, kPromptOk));
 
   HWND progress = nullptr;
   for (int i = 0; i < 300 && !progress; ++i) {
