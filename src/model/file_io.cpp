@@ -34,6 +34,12 @@ std::uint64_t FileBytes(const std::wstring& path) {
   return std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
 }
 
+namespace {
+// A replacement blocked by a reader of the old file is tried this often, this far apart.
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMs = 50;
+}  // namespace
+
 bool WriteFileReplacing(const std::wstring& path, const std::uint8_t* data, std::size_t size,
                         unsigned long* error) {
   const std::wstring temp = path + L".new";
@@ -56,9 +62,17 @@ bool WriteFileReplacing(const std::wstring& path, const std::uint8_t* data, std:
     }
     if (!FlushFileBuffers(file.get())) return fail(GetLastError());
   }
-  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return fail(GetLastError());
-  return true;
+  // Another program reading the old file for a moment (a virus scanner, a
+  // search indexer, a backup) makes the replacement fail with a sharing
+  // violation. Giving up would leave the old file, which wins over the
+  // registry at the next start, so the replacement is tried for a second.
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD e = GetLastError();
+    const bool held = e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION;
+    if (!held || attempt == kReplaceAttempts - 1) return fail(e);
+    Sleep(kReplaceRetryMs);
+  }
 }
 
 bool EnsureFolder(const std::wstring& path, unsigned long* error) {

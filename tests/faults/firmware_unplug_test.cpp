@@ -14,6 +14,7 @@
 
 #include "markup/language_table.h"
 #include "update_server_folder.h"
+#include "update_windows.h"
 #include "utility_process.h"
 #include "virtual_keyboard_instance.h"
 #include "window_driver.h"
@@ -26,9 +27,8 @@ using test::WaitForVisible;
 using test::WaitUntil;
 
 constexpr WORD kCommandExit = 0x6001, kCommandAbout = 0x6002;
-constexpr SIZE kMessageBoxSize{330, 172}, kPromptSize{330, 160}, kAboutSize{427, 228};
-constexpr POINT kFirmwareCheck{275, 163}, kPromptOk{267, 130};
-const std::string kImagePath = "/software/Q730X/KavexGameDevice.MTP";
+using test::kAboutSize, test::kBoxOk, test::kFirmwareCheck, test::kMessageBoxSize, test::kPromptOk, test::kPromptSize;
+const std::string kImagePath = test::kImagePath;
 const std::string kDescriptionPath = "/software/Q730X/newver.xml";
 
 struct Tally {
@@ -100,7 +100,8 @@ class FirmwareUnplugTest : public test::VirtualKeyboardSuite {
       HWND box = WaitForVisible(L"Info Box", kMessageBoxSize, 2000);
       if (!box || utility_->Ended(0)) return boxes;
       ++boxes;
-      test::PressOk(box);
+      // The box may go unanswered: the utility ends on the keyboard's removal.
+      if (!ClickButton(box, kBoxOk)) continue;
       WaitUntil([](HWND w) { return !IsWindow(w) || !IsWindowVisible(w); }, box, 5000);
     }
   }

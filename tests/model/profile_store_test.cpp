@@ -4,6 +4,7 @@
 #include "model/profile_store.h"
 
 #include <cstring>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,27 @@ TEST_F(ProfileStoreTest, AFileThatCannotBeOpenedIsLeftAlone) {
   CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(ProfileFilePath(0)), before);
   EXPECT_EQ(ReadRaw(ProfileKeyPath(0), L"Matrix").bytes, MatrixBytes(EditedMatrix()));
+}
+
+// Another program reading the old file for a moment, opened as most programs
+// open a file (sharing reads and writes, not its removal): the new file still
+// takes its place once the reader lets go, and no temporary file is left.
+TEST_F(ProfileStoreTest, AFileReadByAnotherProgramIsReplacedOnceItIsLetGo) {
+  FirstStart();
+  WriteRaw(ProfileKeyPath(0), L"Matrix", REG_BINARY, MatrixBytes(EditedMatrix()));
+  HANDLE reader = CreateFileW(ProfileFilePath(0).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  std::thread letGo([reader] {
+    Sleep(300);
+    CloseHandle(reader);
+  });
+  ExportProfileFiles(0);
+  letGo.join();
+  const std::vector<std::uint8_t> file = ReadFileBytes(ProfileFilePath(0));
+  ASSERT_EQ(file.size(), kProfileFileBytes);
+  EXPECT_EQ(std::vector<std::uint8_t>(file.begin(), file.begin() + kMatrixBytes), MatrixBytes(EditedMatrix()));
+  EXPECT_FALSE(FileExists(ProfileFilePath(0) + L".new"));
 }
 
 TEST_F(ProfileStoreTest, AnUnwritableProfileFolderChangesNothingElse) {

@@ -10,7 +10,7 @@
 namespace q730x::test {
 
 inline constexpr SIZE kMessageBoxSize{330, 172}, kPromptSize{330, 160}, kAboutSize{427, 228};
-inline constexpr POINT kFirmwareCheck{275, 163}, kUtilityCheck{275, 184}, kPromptOk{267, 130};
+inline constexpr POINT kFirmwareCheck{275, 163}, kUtilityCheck{275, 184}, kPromptOk{267, 130}, kBoxOk{270, 140};
 inline constexpr TextPlace kBoxText{82, 72, 240, 98, {82, 72, 322, 126}};
 inline constexpr TextPlace kPromptText{25, 50, 306, 75, {25, 50, 329, 116}};
 inline constexpr TextPlace kFirmwareLine{32, 156, 202, 179, {32, 156, 207, 178}};
