@@ -2,12 +2,27 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace q730x {
 
 std::size_t FindUnit(std::u16string_view text, char16_t c, std::size_t from) {
   const std::size_t size = text.size();
   const char16_t* p = text.data();
   std::size_t i = from;
+#if defined(__SSE2__)
+  // Eight units at a time (SSE2, which every x86-64 processor has): the
+  // comparison's mask has two bits per matching unit.
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+  while (i + 8 <= size) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(block, wanted));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+    i += 8;
+  }
+#else
   // A unit equal to c becomes zero after the XOR; the classic zero-lane test
   // flags a block that holds one (it never misses one, and a flagged block is
   // then checked unit by unit).
@@ -19,6 +34,7 @@ std::size_t FindUnit(std::u16string_view text, char16_t c, std::size_t from) {
     if ((block - 0x0001000100010001ull) & ~block & 0x8000800080008000ull) break;
     i += 4;
   }
+#endif
   for (; i < size; ++i)
     if (p[i] == c) return i;
   return std::u16string_view::npos;

@@ -28,7 +28,7 @@ constexpr char16_t AsciiLower(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
 }
 
-// The offset of the first unit c at or after from, or npos. Four units are
+// The offset of the first unit c at or after from, or npos. Eight units are
 // tested at a time: the scans for '<' and '>' are the reader's hot loops.
 std::size_t FindUnit(std::u16string_view text, char16_t c, std::size_t from);
 
