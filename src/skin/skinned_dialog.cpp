@@ -9,32 +9,32 @@ SkinnedDialog::SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys)
     : Dialog(templateId, keys), expectedSize_(expectedSize) {}
 
 SIZE SkinnedDialog::SkinSize() const {
-  SIZE size = BitmapSize(normal_.get());
+  SIZE size = BitmapSize(NormalBitmap());
   return size.cx > 0 ? size : expectedSize_;
 }
 
 void SkinnedDialog::LoadSkinFiles(const std::wstring& normal, const std::wstring& pressed,
                                   const std::wstring& hover) {
-  normal_.reset();
-  pressed_.reset();
-  hover_.reset();
-  auto load = [](const std::wstring& path, UniqueBitmap& into) {
-    if (!path.empty()) LoadSkinBitmap(path, into, nullptr);
+  auto load = [](const std::wstring& path) {
+    UniqueBitmap bitmap;
+    if (!path.empty()) LoadSkinBitmap(path, bitmap, nullptr);
+    return ShareBitmap(std::move(bitmap));
   };
-  load(normal, normal_);
-  load(pressed, pressed_);
-  load(hover, hover_);
+  normal_ = load(normal);
+  pressed_ = load(pressed);
+  hover_ = load(hover);
 }
 
 void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
   HINSTANCE module = GetModuleHandleW(nullptr);
-  auto load = [&](int id, UniqueBitmap& into) {
-    into.reset(id ? LoadBitmapW(module, MAKEINTRESOURCEW(id)) : nullptr);
-    if (id && !into) SkinTrace(L"missing embedded bitmap " + std::to_wstring(id));
+  auto load = [&](int id) {
+    UniqueBitmap bitmap(id ? LoadBitmapW(module, MAKEINTRESOURCEW(id)) : nullptr);
+    if (id && !bitmap) SkinTrace(L"missing embedded bitmap " + std::to_wstring(id));
+    return ShareBitmap(std::move(bitmap));
   };
-  load(normal, normal_);
-  load(hover, hover_);
-  load(pressed, pressed_);
+  normal_ = load(normal);
+  hover_ = load(hover);
+  pressed_ = load(pressed);
 }
 
 void SkinnedDialog::PlaceCentredOnScreen() {
@@ -57,7 +57,7 @@ void SkinnedDialog::PlaceCentredOnParent(bool topmost, bool show) {
 
 bool SkinnedDialog::CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text) {
   if (!button.Create(hwnd(), rect)) return false;
-  button.SetImages(normal_.get(), hover_.get(), pressed_.get(), normal_.get(), rect);
+  button.SetImages(normal_, hover_, pressed_, normal_, rect);
   if (!text.empty()) button.SetText(text);
   return true;
 }
@@ -66,9 +66,9 @@ void SkinnedDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   if (normal_) {
-    SIZE size = BitmapSize(normal_.get());
+    SIZE size = BitmapSize(normal_->get());
     MemoryDc memory(dc);
-    memory.Select(normal_.get());
+    memory.Select(normal_->get());
     BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
   } else {
     RECT client;
