@@ -29,6 +29,8 @@ constexpr RECT kValueFieldRect{585, 245, 667, 261};
 constexpr RECT kUpperCoverRect{559, 185, 729, 228};
 constexpr RECT kLowerCoverRect{555, 232, 740, 268};
 constexpr int kFieldLimit = 5;
+// Where every button of the page lies, from Start recording to the mouse's buttons.
+constexpr RECT kButtonArea{97, 43, 758, 349};
 
 constexpr COLORREF kListText = RGB(56, 69, 89);
 constexpr COLORREF kListSelectedBack = RGB(20, 20, 20);
@@ -64,6 +66,7 @@ CMacroDlg::CMacroDlg(MacroRoot root)
 bool CMacroDlg::OnInitDialog() {
   SetWindowTextW(hwnd(), kWindowText);
   LoadEmbeddedBitmaps(kPageBitmaps[0], kPageBitmaps[1], kPageBitmaps[2]);
+  KeepButtonArea(kButtonArea);
   DragParentInstead();
   fieldBrush_.reset(CreateSolidBrush(kFieldBack));
   font_ = CreateSkinFont();

@@ -23,6 +23,7 @@ void SkinnedDialog::LoadSkinFiles(const std::wstring& normal, const std::wstring
   normal_ = load(normal);
   pressed_ = load(pressed);
   hover_ = load(hover);
+  buttonOrigin_ = {0, 0};
 }
 
 void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
@@ -35,6 +36,36 @@ void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
   normal_ = load(normal);
   hover_ = load(hover);
   pressed_ = load(pressed);
+  buttonOrigin_ = {0, 0};
+}
+
+namespace {
+
+// The part `area` of `picture`, or the picture itself when the part cannot be made.
+SharedBitmap PartOf(const SharedBitmap& picture, RECT area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (!picture || width <= 0 || height <= 0) return picture;
+  WindowDc screen(nullptr);
+  UniqueBitmap part(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!part) return picture;
+  {
+    MemoryDc from(screen.get()), to(screen.get());
+    from.Select(picture->get());
+    to.Select(part.get());
+    BitBlt(to.get(), 0, 0, width, height, from.get(), area.left, area.top, SRCCOPY);
+  }  // deselected before it is shared
+  return ShareBitmap(std::move(part));
+}
+
+}  // namespace
+
+void SkinnedDialog::KeepButtonArea(RECT area) {
+  SharedBitmap hover = PartOf(hover_, area), pressed = PartOf(pressed_, area);
+  // Both or neither, so that one origin holds for both.
+  if ((hover_ && hover == hover_) || (pressed_ && pressed == pressed_)) return;
+  hover_ = std::move(hover);
+  pressed_ = std::move(pressed);
+  buttonOrigin_ = {area.left, area.top};
 }
 
 void SkinnedDialog::PlaceCentredOnScreen() {
@@ -57,7 +88,10 @@ void SkinnedDialog::PlaceCentredOnParent(bool topmost, bool show) {
 
 bool SkinnedDialog::CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text) {
   if (!button.Create(hwnd(), rect)) return false;
-  button.SetImages(normal_, hover_, pressed_, normal_, rect);
+  button.SetImages(normal_, nullptr, nullptr, normal_, rect);
+  RECT inParts = rect;
+  OffsetRect(&inParts, -buttonOrigin_.x, -buttonOrigin_.y);
+  button.SetImages(nullptr, hover_, pressed_, nullptr, inParts);
   if (!text.empty()) button.SetText(text);
   return true;
 }

@@ -36,6 +36,11 @@ class SkinnedDialog : public Dialog {
                      const std::wstring& hover);
   // Embedded bitmaps by resource id (0: none).
   void LoadEmbeddedBitmaps(int normal, int hover, int pressed);
+  // Keeps of the hover and pressed pictures only `area` (window coordinates),
+  // where every button of this window lies: nothing else ever shows the rest
+  // of them. Called after the pictures are loaded, before the buttons are
+  // made; HoverBitmap() and PressedBitmap() then hold only that area.
+  void KeepButtonArea(RECT area);
 
   // Size and place the window.
   void PlaceCentredOnScreen();
@@ -58,6 +63,7 @@ class SkinnedDialog : public Dialog {
 
   SIZE expectedSize_;
   SharedBitmap normal_, hover_, pressed_;
+  POINT buttonOrigin_{0, 0};  // where the hover and pressed pictures begin in the window
   bool dragParent_ = false;
 };
 

@@ -159,6 +159,45 @@ TEST_F(BitmapButtonTest, LooksAreTheGivenPartsOfPicturesTheButtonKeeps) {
   button.Destroy();
 }
 
+// A window that keeps only the area of its hover and pressed pictures where
+// its buttons lie: the buttons still show the right part of each picture.
+class AreaHost : public SkinnedDialog {
+ public:
+  AreaHost() : SkinnedDialog(161, {327, 170}) {}
+  CGDIBitmapBtn ok, check;
+
+ protected:
+  bool OnInitDialog() override {
+    LoadEmbeddedBitmaps(165, 163, 164);
+    KeepButtonArea({150, 60, 300, 170});
+    SetWindowPos(hwnd(), HWND_TOPMOST, 100, 100, 327, 170, SWP_SHOWWINDOW);
+    CreateSkinButton(ok, {228, 139, 297, 169}, L"OK");
+    CreateSkinButton(check, {205, 77, 264, 95});
+    return true;
+  }
+};
+
+TEST_F(BitmapButtonTest, ButtonsOfAWindowKeepingOnlyTheirAreaShowTheSameLooks) {
+  AreaHost host;
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  const UniqueBitmap hover(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(163)));
+  const UniqueBitmap pressed(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(164)));
+  EXPECT_EQ(BitmapSize(host.HoverBitmap()).cx, 150);  // only the area is kept
+  EXPECT_EQ(BitmapSize(host.NormalBitmap()).cx, 327);
+
+  HWND check = host.check.hwnd();
+  host.check.SetChecked(true);
+  const COLORREF wanted = Picture(pressed.get(), {205 + 5, 77 + 9});
+  EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(check, {5, 9}) == wanted; }));
+  HWND ok = host.ok.hwnd();
+  MovePointerTo(ok, {3, 3});
+  EXPECT_TRUE(host.ok.hover());
+  EXPECT_EQ(WindowPixel(ok, {3, 3}), Picture(hover.get(), {228 + 3, 139 + 3}));
+  ASSERT_NE(Picture(hover.get(), {231, 142}), Picture(host.NormalBitmap(), {231, 142}));
+  MovePointerTo(host_.hwnd(), {20, 140});
+  host.Destroy();
+}
+
 // A plain child window that neither drags its parent nor takes the mouse
 // capture when pressed, so a press there can be carried onto a button.
 class PressPad {
