@@ -1,8 +1,11 @@
 // The yardstick of the process benchmark: the barest window program that adds
 // a notification-area icon, as any small tray program would, and removes it
-// when it is asked to close.
+// when it is asked to close. Given a number N, it first makes N plain child
+// buttons in its hidden window: what that many windows cost under Wine alone.
 #include <windows.h>
 #include <shellapi.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -23,7 +26,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;
@@ -31,6 +34,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   RegisterClassW(&wc);
   HWND window = CreateWindowExW(0, wc.lpszClassName, L"bare tray", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 instance, nullptr);
+  const int children = commandLine ? _wtoi(commandLine) : 0;
+  for (int i = 0; i < children; ++i)
+    CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, (i % 20) * 40, (i / 20) * 40, 36,
+                    36, window, nullptr, instance, nullptr);
   icon.cbSize = sizeof icon;
   icon.hWnd = window;
   icon.uID = 1;

@@ -43,12 +43,24 @@ struct Run {
   double toIconMs = 0, privateMb = 0, exitMs = 0;
 };
 
+// Every window of the thread that owns `main`, children included.
+int WindowsOfThread(HWND main) {
+  int count = 0;
+  const auto countTop = [](HWND top, LPARAM c) -> BOOL {
+    ++*reinterpret_cast<int*>(c);
+    EnumChildWindows(top, [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<int*>(n), TRUE; }, c);
+    return TRUE;
+  };
+  EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), countTop, LPARAM(&count));
+  return count;
+}
+
 // Starts exe, waits for one more tray icon, lets opened() run, measures the
 // private memory, asks it to end with closeRequest and waits for the process.
 template <typename Opened>
 bool Measure(const std::wstring& exe, const wchar_t* windowClass, UINT iconId, UINT closeRequest, Opened opened,
-             Run& run) {
-  std::wstring commandLine = L"\"" + exe + L"\"";
+             Run& run, const std::wstring& arguments = L"") {
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -104,19 +116,26 @@ int main() {
   bare = bare.substr(0, bare.find_last_of(L'\\') + 1) + L"bare_tray.exe";
 
   constexpr int kRuns = 5;
-  std::vector<double> bareIcon, bareMemory, bareExit, ourIcon, ourMemory, ourExit;
+  std::vector<double> bareIcon, bareMemory, bareExit, ourIcon, ourMemory, ourExit, manyIcon, manyExit;
+  int windows = 0;
   for (int i = 0; i < kRuns; ++i) {
-    Run b, u;
+    Run b, u, m;
     if (!Measure(bare, L"Q730XBareTray", 1, WM_CLOSE, [](HWND) {}, b)) return std::fprintf(stderr, "bare_tray failed\n"), 1;
-    const auto openBothPages = [](HWND main) {
+    const auto openBothPages = [&windows](HWND main) {
       PostMessageW(main, 0x707, 0, 0);  // open, as the tray icon does
       Sleep(500);
       Click(main, {105, 72});  // the macro page
       Sleep(500);
       Click(main, {62, 72});   // the keyboard page
+      Sleep(100);
+      windows = WindowsOfThread(main);
     };
     if (!Measure(dist + L"Q730X.exe", L"Q730XMainWindow", 128, 0x700, openBothPages, u))
       return std::fprintf(stderr, "the utility failed\n"), 1;
+    // The bare program again, with as many windows as the utility has.
+    if (!Measure(bare, L"Q730XBareTray", 1, WM_CLOSE, [](HWND) {}, m, std::to_wstring(windows)))
+      return std::fprintf(stderr, "bare_tray with windows failed\n"), 1;
+    manyIcon.push_back(m.toIconMs), manyExit.push_back(m.exitMs);
     bareIcon.push_back(b.toIconMs), bareMemory.push_back(b.privateMb), bareExit.push_back(b.exitMs);
     ourIcon.push_back(u.toIconMs), ourMemory.push_back(u.privateMb), ourExit.push_back(u.exitMs);
   }
@@ -127,5 +146,8 @@ int main() {
   std::printf("private memory       utility %7.1f MB   bare %7.1f MB   target %.1f MB (1.5 x bare + 8 MB)\n", um, bm,
               1.5 * bm + 8);
   std::printf("exit to process gone utility %7.1f ms   bare %7.1f ms   ratio %.2f (target <= 1.5)\n", ue, be, ue / be);
+  const double mi = Median(manyIcon), me = Median(manyExit);
+  std::printf("bare_tray.exe with the utility's %d windows (plain child buttons): start to icon %.1f ms (ratio %.2f "
+              "to bare), exit %.1f ms (ratio %.2f)\n", windows, mi, mi / bi, me, me / be);
   return 0;
 }

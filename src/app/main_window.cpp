@@ -17,6 +17,8 @@ namespace q730x {
 
 namespace {
 constexpr SIZE kMainWindowSize{822, 544};
+// Where the four buttons of the window's own lie (the pages cover the rest).
+constexpr RECT kButtonArea{48, 2, 819, 90};
 }
 
 // The main window ends only through its close sequence: Enter and Escape do nothing.
@@ -47,6 +49,7 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   PlaceCentredOnScreen();
   if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
     SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
+  KeepButtonArea(kButtonArea);
   CreateButtons();
 
   if (!CreateKeyboardPage()) {

@@ -154,7 +154,7 @@ void CKeyboardDlg::CreateControls() {
     CreateSkinButton(this->*row.button, row.rect, row.text ? Language.*row.text : std::wstring());
   linkBox_.SetCheckMode(true);
   linkBox_.SetTextRect({18, 2, 190, 18});
-  programName_.SetImages(HoverBitmap(), HoverBitmap(), PressedBitmap(), NormalBitmap(),
+  programName_.SetImages(HoverPicture(), HoverPicture(), PressedPicture(), NormalPicture(),
                          {394, 405, 544, 423});
 
   for (std::size_t entry = 0; entry < kKeyLayoutEntries; ++entry) {

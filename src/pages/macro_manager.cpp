@@ -29,6 +29,8 @@ constexpr RECT kValueFieldRect{585, 245, 667, 261};
 constexpr RECT kUpperCoverRect{559, 185, 729, 228};
 constexpr RECT kLowerCoverRect{555, 232, 740, 268};
 constexpr int kFieldLimit = 5;
+// Where every button of the page lies, from Start recording to the mouse's buttons.
+constexpr RECT kButtonArea{97, 43, 758, 349};
 
 constexpr COLORREF kListText = RGB(56, 69, 89);
 constexpr COLORREF kListSelectedBack = RGB(20, 20, 20);
@@ -64,6 +66,7 @@ CMacroDlg::CMacroDlg(MacroRoot root)
 bool CMacroDlg::OnInitDialog() {
   SetWindowTextW(hwnd(), kWindowText);
   LoadEmbeddedBitmaps(kPageBitmaps[0], kPageBitmaps[1], kPageBitmaps[2]);
+  KeepButtonArea(kButtonArea);
   DragParentInstead();
   fieldBrush_.reset(CreateSolidBrush(kFieldBack));
   font_ = CreateSkinFont();
@@ -125,11 +128,18 @@ void CMacroDlg::CreateControls() {
   ShowWindow(keyOption_.hwnd(), SW_HIDE);
   ShowWindow(pauseOption_.hwnd(), SW_HIDE);
   ShowWindow(ok_.hwnd(), SW_HIDE);
-  CreateCoverPicture();
+  RECT coversArea;
+  UnionRect(&coversArea, &kUpperCoverRect, &kLowerCoverRect);
+  const SharedBitmap covers = CoverPicture(coversArea);
   for (auto [cover, rect] : {std::pair{&upperCover_, kUpperCoverRect}, std::pair{&lowerCover_, kLowerCoverRect}}) {
     cover->Create(hwnd(), rect);
-    HBITMAP picture = coverPicture_ ? coverPicture_.get() : NormalBitmap();
-    cover->SetImages(picture, picture, picture, picture, rect);
+    if (covers) {
+      OffsetRect(&rect, -coversArea.left, -coversArea.top);
+      cover->SetImages(covers, covers, covers, covers, rect);
+    } else {
+      const SharedBitmap& page = NormalPicture();
+      cover->SetImages(page, page, page, page, rect);
+    }
   }
 
   const RECT mouseRects[3] = {{622, 300, 652, 349}, {657, 300, 678, 348}, {683, 300, 713, 349}};
@@ -154,24 +164,28 @@ void CMacroDlg::CreateControls() {
   ShowWindow(Field(kValueFieldId), SW_HIDE);
 }
 
-// The covers show the page's panel without the options under them: a copy
-// of the page picture with those areas painted in the panel's own colour.
-void CMacroDlg::CreateCoverPicture() {
+// The covers show the page's panel without the options under them: the page
+// picture of `area`, where both covers lie, with each cover painted in the
+// panel's own colour. Only that area is copied, not the whole page.
+SharedBitmap CMacroDlg::CoverPicture(RECT area) const {
   HBITMAP page = NormalBitmap();
-  if (!page) return;
-  const SIZE size = BitmapSize(page);
-  HDC screen = GetDC(nullptr);
-  coverPicture_.reset(CreateCompatibleBitmap(screen, size.cx, size.cy));
-  ReleaseDC(nullptr, screen);
-  if (!coverPicture_) return;
-  MemoryDc from(nullptr), to(nullptr);
-  from.Select(page);
-  to.Select(coverPicture_.get());
-  BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
-  for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
-    UniqueBrush panel(CreateSolidBrush(GetPixel(from.get(), cover.left + 1, cover.top + 1)));
-    FillRect(to.get(), &cover, panel.get());
-  }
+  if (!page) return nullptr;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  WindowDc screen(nullptr);
+  UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!picture) return nullptr;
+  {
+    MemoryDc from(screen.get()), to(screen.get());
+    from.Select(page);
+    to.Select(picture.get());
+    BitBlt(to.get(), 0, 0, width, height, from.get(), area.left, area.top, SRCCOPY);
+    for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
+      UniqueBrush panel(CreateSolidBrush(GetPixel(from.get(), cover.left + 1, cover.top + 1)));
+      OffsetRect(&cover, -area.left, -area.top);
+      FillRect(to.get(), &cover, panel.get());
+    }
+  }  // deselected before it is shared
+  return ShareBitmap(std::move(picture));
 }
 
 std::wstring CMacroDlg::FieldText(int id) const {

@@ -57,7 +57,7 @@ class CMacroDlg : public SkinnedDialog {
   enum Mode { kModeRepeat, kModeHeld, kModeToggle };  // the three mode buttons, top to bottom
 
   void CreateControls();
-  void CreateCoverPicture();
+  SharedBitmap CoverPicture(RECT area) const;
   void SetUpList(CListBoxEx& list, int id, RECT rect, bool rename);
   HWND Field(int id) const { return GetDlgItem(hwnd(), id); }
   std::wstring FieldText(int id) const;
@@ -108,7 +108,7 @@ class CMacroDlg : public SkinnedDialog {
   std::array<CGDIBitmapBtn, 3> modes_;
   CGDIBitmapBtn keyOption_, pauseOption_, upperCover_, ok_, lowerCover_;
   std::array<CGDIBitmapBtn, 3> mouse_;
-  UniqueBitmap scrollBitmap_, coverPicture_;
+  UniqueBitmap scrollBitmap_;
   UniqueBrush fieldBrush_;
   UniqueFont font_;
 

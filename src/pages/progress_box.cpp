@@ -42,10 +42,7 @@ int CProgressDlg::FillEnd() const {
 }
 
 bool CProgressDlg::OnInitDialog() {
-  std::wstring folder = ProgramFolder() + L"skins\\";
-  empty_ = LoadSkinImage(folder + L"progress_normal.png");
-  full_ = LoadSkinImage(folder + L"progress_over.png");
-  SIZE size = empty_ ? SIZE{LONG(empty_->GetWidth()), LONG(empty_->GetHeight())} : SkinSize();
+  const SIZE size = PngFileSize(ProgramFolder() + L"skins\\progress_normal.png").value_or(SkinSize());
   HWND parent = GetParent(hwnd());
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (parent) GetWindowRect(parent, &area);
@@ -56,7 +53,16 @@ bool CProgressDlg::OnInitDialog() {
   return true;
 }
 
+void CProgressDlg::LoadImagesOnce() {
+  if (imagesLoaded_) return;
+  imagesLoaded_ = true;
+  const std::wstring folder = ProgramFolder() + L"skins\\";
+  empty_ = LoadSkinImage(folder + L"progress_normal.png");
+  full_ = LoadSkinImage(folder + L"progress_over.png");
+}
+
 void CProgressDlg::PaintOffScreen() {
+  LoadImagesOnce();
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   RECT client;
@@ -102,6 +108,7 @@ LRESULT CProgressDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_ERASEBKGND:
       return 0;
     case WM_CLOSE:
+      imagesLoaded_ = true;  // and gone for good
       empty_.reset();
       full_.reset();
       break;

@@ -43,12 +43,16 @@ class CProgressDlg : public SkinnedDialog {
 
  private:
   void PaintOffScreen();
+  // The bar's pictures are decoded when the box first paints: the utility
+  // makes its firmware box at start and shows it only during an update.
+  void LoadImagesOnce();
 
   int minimum_ = 0, maximum_ = 10, position_ = 0;
   std::wstring text_;
   float textX_ = 0, textY_ = 0, textWidth_ = 0, textHeight_ = 0;
   RECT bar_{0, 0, 0, 0};
   std::unique_ptr<Gdiplus::Bitmap> empty_, full_;
+  bool imagesLoaded_ = false;
 };
 
 }  // namespace q730x

@@ -21,31 +21,25 @@ bool CGDIBitmapBtn::Create(HWND owner, RECT rect) {
     DestroyWindow(window);
     return false;
   }
-  SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~WS_TABSTOP);
+  ClearStyle(WS_TABSTOP);
   return true;
 }
 
-void CGDIBitmapBtn::SetImages(HBITMAP normal, HBITMAP hover, HBITMAP pressed, HBITMAP disabled,
-                              RECT rect) {
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  WindowDc buttonDc(hwnd());
-  HBITMAP sources[4] = {normal, hover, pressed, disabled};
-  for (int i = 0; i < 4; ++i) {
-    if (!sources[i] || width <= 0 || height <= 0) continue;
-    UniqueBitmap piece(CreateCompatibleBitmap(buttonDc.get(), width, height));
-    if (!piece) continue;
-    {
-      MemoryDc from(buttonDc.get()), to(buttonDc.get());
-      from.Select(sources[i]);
-      to.Select(piece.get());
-      BitBlt(to.get(), 0, 0, width, height, from.get(), rect.left, rect.top, SRCCOPY);
-    }  // the piece is deselected before it is kept
-    looks_[i] = std::move(piece);
-  }
-  if (hwnd()) {
-    LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
-    SetWindowLongPtrW(hwnd(), GWL_STYLE, style & ~(WS_BORDER | WS_TABSTOP));
-  }
+// A style change is a trip to the window system with two notifications, so
+// it is made only when a bit is actually set: a page makes 150 buttons.
+void CGDIBitmapBtn::ClearStyle(LONG_PTR bits) {
+  if (!hwnd()) return;
+  const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+  if (style & bits) SetWindowLongPtrW(hwnd(), GWL_STYLE, style & ~bits);
+}
+
+void CGDIBitmapBtn::SetImages(const SharedBitmap& normal, const SharedBitmap& hover,
+                              const SharedBitmap& pressed, const SharedBitmap& disabled, RECT rect) {
+  const SharedBitmap* pictures[4] = {&normal, &hover, &pressed, &disabled};
+  if (rect.right > rect.left && rect.bottom > rect.top)
+    for (int i = 0; i < 4; ++i)
+      if (*pictures[i]) looks_[i] = {*pictures[i], {rect.left, rect.top}};
+  ClearStyle(WS_BORDER | WS_TABSTOP);
 }
 
 void CGDIBitmapBtn::SetText(const std::wstring& text, int dx, int dy) {
@@ -87,7 +81,7 @@ CGDIBitmapBtn::Look CGDIBitmapBtn::ChooseLook(bool pushed, bool disabled) const 
 
 bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
   Look look = ChooseLook(item.itemState & ODS_SELECTED, item.itemState & ODS_DISABLED);
-  HBITMAP picture = looks_[int(look)].get();
+  const LookPicture& picture = looks_[int(look)];
   COLORREF colour = look == Look::Pressed ? kButtonTextPressed
                     : look == Look::Hover ? kButtonTextHover
                                           : kButtonTextNormal;
@@ -96,22 +90,20 @@ bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
   int w = client.right, h = client.bottom;
   HDC dc = item.hDC;
 
+  const auto drawPicture = [&](HDC target) {
+    if (!picture.picture) return;
+    MemoryDc source(dc);
+    source.Select(picture.picture->get());
+    BitBlt(target, 0, 0, w, h, source.get(), picture.origin.x, picture.origin.y, SRCCOPY);
+  };
   if (text_.empty()) {
-    if (picture) {
-      MemoryDc source(dc);
-      source.Select(picture);
-      BitBlt(dc, 0, 0, w, h, source.get(), 0, 0, SRCCOPY);
-    }
+    drawPicture(dc);
     return true;
   }
 
   MemoryDc canvas(dc);
   if (!canvas.CreateSurface(dc, w, h)) return true;
-  if (picture) {
-    MemoryDc source(dc);
-    source.Select(picture);
-    BitBlt(canvas.get(), 0, 0, w, h, source.get(), 0, 0, SRCCOPY);
-  }
+  drawPicture(canvas.get());
   if (!font_) font_ = CreateSkinFont();
   canvas.Select(font_.get());
   SetBkMode(canvas.get(), TRANSPARENT);

@@ -1,5 +1,5 @@
 // CGDIBitmapBtn: the utility's button. Its four looks (normal, hover,
-// pressed, disabled) are pieces of the owner's skin pictures cut at the
+// pressed, disabled) are the parts of the owner's skin pictures at the
 // button's rectangle, so it is invisible in the picture until the pointer
 // comes over it. Push or check mode, optional text, tooltip, hover with mouse
 // capture, and optional reports of left button presses to the parent.
@@ -30,9 +30,12 @@ class CGDIBitmapBtn : public Window {
   // A visible owner-drawn child button of `owner` at `rect`, control id 0.
   bool Create(HWND owner, RECT rect);
 
-  // Cuts the four looks from full-size pictures at `rect`; a null source
-  // leaves that look as it was.
-  void SetImages(HBITMAP normal, HBITMAP hover, HBITMAP pressed, HBITMAP disabled, RECT rect);
+  // The four looks are the parts at `rect` (picture coordinates) of these
+  // pictures; a null picture leaves that look as it was. The button draws
+  // straight from the shared pictures and keeps them alive, instead of
+  // keeping copies of its parts: a page of 144 keys made some 600 bitmaps.
+  void SetImages(const SharedBitmap& normal, const SharedBitmap& hover, const SharedBitmap& pressed,
+                 const SharedBitmap& disabled, RECT rect);
   void SetText(const std::wstring& text, int dx = 0, int dy = 0);
   void SetTooltip(const std::wstring& text);
   void SetChecked(bool checked);
@@ -62,9 +65,14 @@ class CGDIBitmapBtn : public Window {
  private:
   void OnMouseMove(WPARAM keys, LPARAM position);
   void Repaint();
+  void ClearStyle(LONG_PTR bits);
   HWND OwnerOrParent() const;
 
-  UniqueBitmap looks_[4];
+  struct LookPicture {
+    SharedBitmap picture;
+    POINT origin{};  // where the button's top left corner is in the picture
+  };
+  LookPicture looks_[4];
   bool checked_ = false;
   bool checkMode_ = false;
   bool hover_ = false;

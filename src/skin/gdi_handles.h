@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <utility>
 
 namespace q730x {
@@ -40,6 +41,18 @@ using UniqueBitmap = GdiObject<HBITMAP>;
 using UniqueBrush = GdiObject<HBRUSH>;
 using UniqueFont = GdiObject<HFONT>;
 using UniqueRegion = GdiObject<HRGN>;
+
+// A picture several windows draw from: the skinned window that loaded it and
+// the buttons that show parts of it. It is deleted when the last of them lets
+// go, so no button draws from a deleted bitmap, whichever window goes first.
+using SharedBitmap = std::shared_ptr<const UniqueBitmap>;
+
+// Null for a null bitmap, so that "no picture" has one form.
+inline SharedBitmap ShareBitmap(UniqueBitmap bitmap) {
+  if (!bitmap) return nullptr;
+  return std::make_shared<const UniqueBitmap>(std::move(bitmap));
+}
+inline HBITMAP HandleOf(const SharedBitmap& bitmap) { return bitmap ? bitmap->get() : nullptr; }
 
 // A memory drawing context that owns what it draws on. It holds either a
 // borrowed picture (Select: the caller's bitmap, which outlives the context)

@@ -4,6 +4,9 @@
 #include <olectl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace q730x {
@@ -157,6 +160,28 @@ std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(const std::wstring& path) {
     return nullptr;
   }
   return image;
+}
+
+std::optional<SIZE> PngFileSize(const std::wstring& path) {
+  // The signature, then the header chunk: its length, "IHDR", the width and
+  // the height, both big-endian.
+  static constexpr BYTE kStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                      0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  BYTE header[24] = {};
+  DWORD read = 0;
+  if (!ReadFile(file.get(), header, sizeof header, &read, nullptr) || read != sizeof header ||
+      !std::equal(std::begin(kStart), std::end(kStart), header))
+    return std::nullopt;
+  const auto bigEndian = [&](int at) {
+    return std::uint32_t(header[at]) << 24 | std::uint32_t(header[at + 1]) << 16 |
+           std::uint32_t(header[at + 2]) << 8 | header[at + 3];
+  };
+  const std::uint32_t width = bigEndian(16), height = bigEndian(20);
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return std::nullopt;
+  return SIZE{LONG(width), LONG(height)};
 }
 
 UniqueRegion RegionFromBitmap(HBITMAP bitmap) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,11 @@ SIZE BitmapSize(HBITMAP bitmap);
 
 // A PNG (or other GDI+ image) skin file; null when missing or undecodable.
 std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(const std::wstring& path);
+
+// The width and height a PNG file's header gives, without decoding it (the
+// first decode of a process costs tens of milliseconds under Wine); nothing
+// when the file is missing or does not begin as a PNG does.
+std::optional<SIZE> PngFileSize(const std::wstring& path);
 
 // The region of every pixel that is not the key colour; null when the
 // bitmap is missing or the scan cannot be set up.

@@ -9,32 +9,63 @@ SkinnedDialog::SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys)
     : Dialog(templateId, keys), expectedSize_(expectedSize) {}
 
 SIZE SkinnedDialog::SkinSize() const {
-  SIZE size = BitmapSize(normal_.get());
+  SIZE size = BitmapSize(NormalBitmap());
   return size.cx > 0 ? size : expectedSize_;
 }
 
 void SkinnedDialog::LoadSkinFiles(const std::wstring& normal, const std::wstring& pressed,
                                   const std::wstring& hover) {
-  normal_.reset();
-  pressed_.reset();
-  hover_.reset();
-  auto load = [](const std::wstring& path, UniqueBitmap& into) {
-    if (!path.empty()) LoadSkinBitmap(path, into, nullptr);
+  auto load = [](const std::wstring& path) {
+    UniqueBitmap bitmap;
+    if (!path.empty()) LoadSkinBitmap(path, bitmap, nullptr);
+    return ShareBitmap(std::move(bitmap));
   };
-  load(normal, normal_);
-  load(pressed, pressed_);
-  load(hover, hover_);
+  normal_ = load(normal);
+  pressed_ = load(pressed);
+  hover_ = load(hover);
+  buttonOrigin_ = {0, 0};
 }
 
 void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
   HINSTANCE module = GetModuleHandleW(nullptr);
-  auto load = [&](int id, UniqueBitmap& into) {
-    into.reset(id ? LoadBitmapW(module, MAKEINTRESOURCEW(id)) : nullptr);
-    if (id && !into) SkinTrace(L"missing embedded bitmap " + std::to_wstring(id));
+  auto load = [&](int id) {
+    UniqueBitmap bitmap(id ? LoadBitmapW(module, MAKEINTRESOURCEW(id)) : nullptr);
+    if (id && !bitmap) SkinTrace(L"missing embedded bitmap " + std::to_wstring(id));
+    return ShareBitmap(std::move(bitmap));
   };
-  load(normal, normal_);
-  load(hover, hover_);
-  load(pressed, pressed_);
+  normal_ = load(normal);
+  hover_ = load(hover);
+  pressed_ = load(pressed);
+  buttonOrigin_ = {0, 0};
+}
+
+namespace {
+
+// The part `area` of `picture`, or the picture itself when the part cannot be made.
+SharedBitmap PartOf(const SharedBitmap& picture, RECT area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (!picture || width <= 0 || height <= 0) return picture;
+  WindowDc screen(nullptr);
+  UniqueBitmap part(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!part) return picture;
+  {
+    MemoryDc from(screen.get()), to(screen.get());
+    from.Select(picture->get());
+    to.Select(part.get());
+    BitBlt(to.get(), 0, 0, width, height, from.get(), area.left, area.top, SRCCOPY);
+  }  // deselected before it is shared
+  return ShareBitmap(std::move(part));
+}
+
+}  // namespace
+
+void SkinnedDialog::KeepButtonArea(RECT area) {
+  SharedBitmap hover = PartOf(hover_, area), pressed = PartOf(pressed_, area);
+  // Both or neither, so that one origin holds for both.
+  if ((hover_ && hover == hover_) || (pressed_ && pressed == pressed_)) return;
+  hover_ = std::move(hover);
+  pressed_ = std::move(pressed);
+  buttonOrigin_ = {area.left, area.top};
 }
 
 void SkinnedDialog::PlaceCentredOnScreen() {
@@ -57,7 +88,10 @@ void SkinnedDialog::PlaceCentredOnParent(bool topmost, bool show) {
 
 bool SkinnedDialog::CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text) {
   if (!button.Create(hwnd(), rect)) return false;
-  button.SetImages(normal_.get(), hover_.get(), pressed_.get(), normal_.get(), rect);
+  button.SetImages(normal_, nullptr, nullptr, normal_, rect);
+  RECT inParts = rect;
+  OffsetRect(&inParts, -buttonOrigin_.x, -buttonOrigin_.y);
+  button.SetImages(nullptr, hover_, pressed_, nullptr, inParts);
   if (!text.empty()) button.SetText(text);
   return true;
 }
@@ -66,9 +100,9 @@ void SkinnedDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   if (normal_) {
-    SIZE size = BitmapSize(normal_.get());
+    SIZE size = BitmapSize(normal_->get());
     MemoryDc memory(dc);
-    memory.Select(normal_.get());
+    memory.Select(normal_->get());
     BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
   } else {
     RECT client;

@@ -1,7 +1,7 @@
 // The base of every skinned window: a borderless dialog that paints its
 // normal picture, never lets its background be erased, is dragged by its
 // background, and keeps its three pictures (normal, hover, pressed) for the
-// buttons cut from them. A picture that cannot be loaded leaves a plain dark
+// buttons that draw from them. A picture that cannot be loaded leaves a plain dark
 // window of the expected size.
 #pragma once
 
@@ -20,9 +20,13 @@ class SkinnedDialog : public Dialog {
   // what Enter, Escape and Space do in this window.
   SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys = DialogKeys::Ordinary);
 
-  HBITMAP NormalBitmap() const { return normal_.get(); }
-  HBITMAP HoverBitmap() const { return hover_.get(); }
-  HBITMAP PressedBitmap() const { return pressed_.get(); }
+  HBITMAP NormalBitmap() const { return HandleOf(normal_); }
+  HBITMAP HoverBitmap() const { return HandleOf(hover_); }
+  HBITMAP PressedBitmap() const { return HandleOf(pressed_); }
+  // The same pictures for the buttons that draw from them.
+  const SharedBitmap& NormalPicture() const { return normal_; }
+  const SharedBitmap& HoverPicture() const { return hover_; }
+  const SharedBitmap& PressedPicture() const { return pressed_; }
   // The size of the normal picture, or the expected size without one.
   SIZE SkinSize() const;
 
@@ -32,13 +36,18 @@ class SkinnedDialog : public Dialog {
                      const std::wstring& hover);
   // Embedded bitmaps by resource id (0: none).
   void LoadEmbeddedBitmaps(int normal, int hover, int pressed);
+  // Keeps of the hover and pressed pictures only `area` (window coordinates),
+  // where every button of this window lies: nothing else ever shows the rest
+  // of them. Called after the pictures are loaded, before the buttons are
+  // made; HoverBitmap() and PressedBitmap() then hold only that area.
+  void KeepButtonArea(RECT area);
 
   // Size and place the window.
   void PlaceCentredOnScreen();
   // A topmost window is also shown, unless show is false.
   void PlaceCentredOnParent(bool topmost, bool show = true);
-  // Makes `button` at `rect` with its four looks cut from the three pictures
-  // (normal, hover, pressed, and normal again for disabled).
+  // Makes `button` at `rect` with its four looks the parts at `rect` of the
+  // three pictures (normal, hover, pressed, and normal again for disabled).
   bool CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std::wstring& text = L"");
 
   // Texts drawn over the picture on every paint.
@@ -53,7 +62,8 @@ class SkinnedDialog : public Dialog {
   void Paint();
 
   SIZE expectedSize_;
-  UniqueBitmap normal_, hover_, pressed_;
+  SharedBitmap normal_, hover_, pressed_;
+  POINT buttonOrigin_{0, 0};  // where the hover and pressed pictures begin in the window
   bool dragParent_ = false;
 };
 

@@ -128,6 +128,76 @@ TEST_F(BitmapButtonTest, CheckedCheckButtonShowsPressedAndIgnoresHover) {
   EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.NormalBitmap(), {210, 86}));
 }
 
+// A button draws from the pictures it was given, the part at the rectangle
+// given (not where the button itself sits), and keeps them alive: they stay
+// valid after everyone else has let go of them.
+TEST_F(BitmapButtonTest, LooksAreTheGivenPartsOfPicturesTheButtonKeeps) {
+  CGDIBitmapBtn button;
+  ASSERT_TRUE(button.Create(host_.hwnd(), {250, 20, 280, 40}));
+  std::weak_ptr<const UniqueBitmap> first;
+  {
+    const auto colourAt = [](int x, int y) { return RGB(x, y, 7); };
+    SharedBitmap normal = ShareBitmap(test::MakeBitmap(100, 60, colourAt));
+    SharedBitmap pressed = ShareBitmap(test::MakeBitmap(100, 60, [](int, int) { return RGB(1, 2, 3); }));
+    button.SetImages(normal, nullptr, pressed, normal, {40, 30, 70, 50});
+    first = normal;
+  }
+  EXPECT_FALSE(first.expired());
+  InvalidateRect(button.hwnd(), nullptr, FALSE);
+  EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(button.hwnd(), {0, 0}) == RGB(40, 30, 7); }));
+  EXPECT_EQ(WindowPixel(button.hwnd(), {29, 19}), RGB(69, 49, 7));
+  button.SetChecked(true);
+  EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(button.hwnd(), {29, 19}) == RGB(1, 2, 3); }));
+
+  // Set again with the owner's picture: the older pictures go, the new part shows.
+  button.SetImages(host_.NormalPicture(), nullptr, host_.NormalPicture(), host_.NormalPicture(),
+                   {58, 77, 88, 97});
+  InvalidateRect(button.hwnd(), nullptr, FALSE);
+  const COLORREF expected = Picture(host_.NormalBitmap(), {58 + 5, 77 + 6});
+  EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(button.hwnd(), {5, 6}) == expected; }));
+  EXPECT_TRUE(first.expired());
+  button.Destroy();
+}
+
+// A window that keeps only the area of its hover and pressed pictures where
+// its buttons lie: the buttons still show the right part of each picture.
+class AreaHost : public SkinnedDialog {
+ public:
+  AreaHost() : SkinnedDialog(161, {327, 170}) {}
+  CGDIBitmapBtn ok, check;
+
+ protected:
+  bool OnInitDialog() override {
+    LoadEmbeddedBitmaps(165, 163, 164);
+    KeepButtonArea({150, 60, 300, 170});
+    SetWindowPos(hwnd(), HWND_TOPMOST, 100, 100, 327, 170, SWP_SHOWWINDOW);
+    CreateSkinButton(ok, {228, 139, 297, 169}, L"OK");
+    CreateSkinButton(check, {205, 77, 264, 95});
+    return true;
+  }
+};
+
+TEST_F(BitmapButtonTest, ButtonsOfAWindowKeepingOnlyTheirAreaShowTheSameLooks) {
+  AreaHost host;
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  const UniqueBitmap hover(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(163)));
+  const UniqueBitmap pressed(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(164)));
+  EXPECT_EQ(BitmapSize(host.HoverBitmap()).cx, 150);  // only the area is kept
+  EXPECT_EQ(BitmapSize(host.NormalBitmap()).cx, 327);
+
+  HWND check = host.check.hwnd();
+  host.check.SetChecked(true);
+  const COLORREF wanted = Picture(pressed.get(), {205 + 5, 77 + 9});
+  EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(check, {5, 9}) == wanted; }));
+  HWND ok = host.ok.hwnd();
+  MovePointerTo(ok, {3, 3});
+  EXPECT_TRUE(host.ok.hover());
+  EXPECT_EQ(WindowPixel(ok, {3, 3}), Picture(hover.get(), {228 + 3, 139 + 3}));
+  ASSERT_NE(Picture(hover.get(), {231, 142}), Picture(host.NormalBitmap(), {231, 142}));
+  MovePointerTo(host_.hwnd(), {20, 140});
+  host.Destroy();
+}
+
 // A plain child window that neither drags its parent nor takes the mouse
 // capture when pressed, so a press there can be carried onto a button.
 class PressPad {
@@ -236,6 +306,13 @@ TEST_F(BitmapButtonTest, UserValueAndButtonStyle) {
   EXPECT_EQ(style & 0x5000000B, 0x5000000B);
   EXPECT_EQ(style & WS_TABSTOP, 0);
   EXPECT_EQ(GetDlgCtrlID(host_.first.hwnd()), 0);
+
+  // Given a border or a tab stop by someone, the next images take both away.
+  SetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE, style | WS_BORDER | WS_TABSTOP);
+  host_.first.SetImages(host_.NormalPicture(), nullptr, nullptr, nullptr, {58, 77, 112, 95});
+  style = GetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_BORDER | WS_TABSTOP), 0);
+  EXPECT_EQ(style & 0x5000000B, 0x5000000B);
 }
 
 }  // namespace

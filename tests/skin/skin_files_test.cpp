@@ -5,6 +5,9 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <optional>
+#include <string>
+
 #include "gui_support.h"
 #include "skin/skin_files.h"
 #include "skin/skinned_dialog.h"
@@ -167,6 +170,35 @@ TEST_F(SkinFilesTest, PngSkinFilesLoadAndMissingOnesAreNull) {
   auto image = LoadSkinImage(ProgramFolder() + L"skins\\progress_normal.png");
   ASSERT_TRUE(image);
   EXPECT_FALSE(LoadSkinImage(ProgramFolder() + L"skins\\missing.png"));
+
+  // The size read from the header is the decoded picture's.
+  const std::optional<SIZE> size = PngFileSize(ProgramFolder() + L"skins\\progress_normal.png");
+  ASSERT_TRUE(size);
+  EXPECT_EQ(size->cx, LONG(image->GetWidth()));
+  EXPECT_EQ(size->cy, LONG(image->GetHeight()));
+  EXPECT_FALSE(PngFileSize(ProgramFolder() + L"skins\\missing.png"));
+}
+
+TEST_F(SkinFilesTest, PngSizeComesFromAWholeHeaderOnly) {
+  const std::wstring file = ProgramFolder() + L"png_header_test.png";
+  const auto sizeOf = [&](const std::string& bytes) {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return PngFileSize(file);
+  };
+  const std::string start("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+  // 0x00010203 wide, 0x00000164 (356) high: the bytes are big-endian.
+  const std::optional<SIZE> size = sizeOf(start + std::string("\0\x01\x02\x03\0\0\x01\x64", 8));
+  ASSERT_TRUE(size);
+  EXPECT_EQ(size->cx, 0x00010203);
+  EXPECT_EQ(size->cy, 356);
+  EXPECT_FALSE(sizeOf(start + std::string("\0\0\x01", 3)));                  // cut short
+  EXPECT_FALSE(sizeOf(start + std::string("\0\0\0\0\0\0\0\x10", 8)));   // no width
+  EXPECT_FALSE(sizeOf(start + std::string("\x80\0\0\x01\0\0\0\x10", 8)));  // beyond 31 bits
+  EXPECT_FALSE(sizeOf("BM" + start.substr(2) + std::string("\0\0\0\x10\0\0\0\x10", 8)));
+  DeleteFileW(file.c_str());
 }
 
 TEST_F(SkinFilesTest, SkinFontIsTheShellDialogFont) {
