@@ -19,6 +19,8 @@ Utility::Utility(const std::wstring& exe) {
                      &startup, &info)) {
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);
+  } else {
+    ADD_FAILURE() << "the utility could not be started: error " << GetLastError();
   }
   started_ = GetTickCount64();
 }
