@@ -168,24 +168,17 @@ void CMacroDlg::CreateControls() {
 // picture of `area`, where both covers lie, with each cover painted in the
 // panel's own colour. Only that area is copied, not the whole page.
 SharedBitmap CMacroDlg::CoverPicture(RECT area) const {
-  HBITMAP page = NormalBitmap();
-  if (!page) return nullptr;
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  WindowDc screen(nullptr);
-  UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), width, height));
+  SharedBitmap picture = CopyPictureArea(NormalPicture(), area);
   if (!picture) return nullptr;
-  {
-    MemoryDc from(screen.get()), to(screen.get());
-    from.Select(page);
-    to.Select(picture.get());
-    BitBlt(to.get(), 0, 0, width, height, from.get(), area.left, area.top, SRCCOPY);
-    for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
-      UniqueBrush panel(CreateSolidBrush(GetPixel(from.get(), cover.left + 1, cover.top + 1)));
-      OffsetRect(&cover, -area.left, -area.top);
-      FillRect(to.get(), &cover, panel.get());
-    }
-  }  // deselected before it is shared
-  return ShareBitmap(std::move(picture));
+  MemoryDc page(nullptr), to(nullptr);
+  page.Select(NormalBitmap());
+  to.Select(picture->get());
+  for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
+    UniqueBrush panel(CreateSolidBrush(GetPixel(page.get(), cover.left + 1, cover.top + 1)));
+    OffsetRect(&cover, -area.left, -area.top);
+    FillRect(to.get(), &cover, panel.get());
+  }
+  return picture;  // the contexts let go of it as they end
 }
 
 std::wstring CMacroDlg::FieldText(int id) const {

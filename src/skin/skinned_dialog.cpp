@@ -39,15 +39,12 @@ void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
   buttonOrigin_ = {0, 0};
 }
 
-namespace {
-
-// The part `area` of `picture`, or the picture itself when the part cannot be made.
-SharedBitmap PartOf(const SharedBitmap& picture, RECT area) {
+SharedBitmap CopyPictureArea(const SharedBitmap& picture, RECT area) {
   const int width = area.right - area.left, height = area.bottom - area.top;
-  if (!picture || width <= 0 || height <= 0) return picture;
+  if (!picture || width <= 0 || height <= 0) return nullptr;
   WindowDc screen(nullptr);
   UniqueBitmap part(CreateCompatibleBitmap(screen.get(), width, height));
-  if (!part) return picture;
+  if (!part) return nullptr;
   {
     MemoryDc from(screen.get()), to(screen.get());
     from.Select(picture->get());
@@ -57,12 +54,10 @@ SharedBitmap PartOf(const SharedBitmap& picture, RECT area) {
   return ShareBitmap(std::move(part));
 }
 
-}  // namespace
-
 void SkinnedDialog::KeepButtonArea(RECT area) {
-  SharedBitmap hover = PartOf(hover_, area), pressed = PartOf(pressed_, area);
+  SharedBitmap hover = CopyPictureArea(hover_, area), pressed = CopyPictureArea(pressed_, area);
   // Both or neither, so that one origin holds for both.
-  if ((hover_ && hover == hover_) || (pressed_ && pressed == pressed_)) return;
+  if ((hover_ && !hover) || (pressed_ && !pressed)) return;
   hover_ = std::move(hover);
   pressed_ = std::move(pressed);
   buttonOrigin_ = {area.left, area.top};

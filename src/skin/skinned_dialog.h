@@ -14,6 +14,10 @@ namespace q730x {
 
 class CGDIBitmapBtn;
 
+// A copy of the part `area` of `picture`; null without a picture or when the
+// copy cannot be made.
+SharedBitmap CopyPictureArea(const SharedBitmap& picture, RECT area);
+
 class SkinnedDialog : public Dialog {
  public:
   // `expectedSize` is used while the normal picture is missing; `keys` is

@@ -61,8 +61,7 @@ void Tooltip::SetText(const std::wstring& text) {
   TTTOOLINFOW info = ToolInfo();
   if (!toolAdded_) toolAdded_ = SendMessageW(tip, TTM_ADDTOOLW, 0, LPARAM(&info)) != 0;
   SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, LPARAM(&info));
-  SendMessageW(tip, TTM_ACTIVATE, TRUE, 0);
-  active_ = true;
+  Activate(true);
 }
 
 void Tooltip::Activate(bool on) {

@@ -11,6 +11,7 @@
 #include "update/firmware_download.h"
 #include "update/update_check.h"
 #include "update_server_folder.h"
+#include "update_windows.h"
 #include "virtual_keyboard_instance.h"
 
 namespace q730x {
@@ -19,7 +20,7 @@ namespace {
 using test::ReadWholeFile;
 
 const std::string kDescriptionPath = "/software/Q730X/newver.xml";
-const std::string kImagePath = "/software/Q730X/KavexGameDevice.MTP";
+const std::string kImagePath = test::kImagePath;
 
 class HostileUpdateServerTest : public ::testing::Test {
  protected:
