@@ -36,7 +36,12 @@ int RunApplication() {
     return 0;
   }
 
-  CKavexQ460KbConfigDlg mainWindow;
+  // The close sequence ends the process itself once nothing outside it is
+  // left to stop; GDI+ is shut down first.
+  CKavexQ460KbConfigDlg mainWindow([&gdiplus] {
+    gdiplus.Shutdown();
+    ExitProcess(0);
+  });
   mainWindow.RunAsMainWindow();
   return 0;
 }

@@ -1,17 +1,22 @@
 #include "app/exit_command.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace q730x {
 
 namespace {
 
-std::vector<HWND> OwnWindowsTitled(const wchar_t* title) {
+// This process's top-level windows titled with one of `titles`, those of the
+// first title first. One walk for all titles: every walk is a trip through
+// all top-level windows of the session.
+std::vector<HWND> OwnWindowsTitled(std::initializer_list<const wchar_t*> titles) {
   struct Search {
-    std::wstring title;
-    std::vector<HWND> found;
-  } search{title, {}};
+    std::vector<std::wstring> titles;
+    std::vector<std::pair<size_t, HWND>> found;  // title index, window
+  } search{{titles.begin(), titles.end()}, {}};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto& s = *reinterpret_cast<Search*>(data);
@@ -20,21 +25,30 @@ std::vector<HWND> OwnWindowsTitled(const wchar_t* title) {
         if (process != GetCurrentProcessId()) return TRUE;
         wchar_t text[64] = {};
         InternalGetWindowText(window, text, 64);  // reads the title without a message
-        if (s.title == text) s.found.push_back(window);
+        for (size_t i = 0; i < s.titles.size(); ++i)
+          if (s.titles[i] == text) s.found.emplace_back(i, window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::stable_sort(search.found.begin(), search.found.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<HWND> windows;
+  for (const auto& [title, window] : search.found) windows.push_back(window);
+  return windows;
 }
 
 }  // namespace
 
 void SendToWindowTitled(const wchar_t* title, UINT message) {
-  for (HWND window : OwnWindowsTitled(title)) SendMessageW(window, message, 0, 0);
+  for (HWND window : OwnWindowsTitled({title})) SendMessageW(window, message, 0, 0);
 }
 
 void PostToWindowTitled(const wchar_t* title, UINT message) {
-  for (HWND window : OwnWindowsTitled(title)) PostMessageW(window, message, 0, 0);
+  PostToWindowsTitled({title}, message);
+}
+
+void PostToWindowsTitled(std::initializer_list<const wchar_t*> titles, UINT message) {
+  for (HWND window : OwnWindowsTitled(titles)) PostMessageW(window, message, 0, 0);
 }
 
 void RunExitCommand(HWND mainWindow) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace q730x {
 
 void RunExitCommand(HWND mainWindow);
@@ -13,5 +15,8 @@ void RunExitCommand(HWND mainWindow);
 // are left alone: a hung one would otherwise hang our exit.
 void SendToWindowTitled(const wchar_t* title, UINT message);
 void PostToWindowTitled(const wchar_t* title, UINT message);
+// The same post for several titles from one walk through the windows: the
+// windows of the first title get it first, then those of the second, and so on.
+void PostToWindowsTitled(std::initializer_list<const wchar_t*> titles, UINT message);
 
 }  // namespace q730x

@@ -6,6 +6,7 @@
 // flags the main window's presence tracking works on.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/tray_icon.h"
@@ -24,7 +25,10 @@ namespace q730x {
 
 class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
  public:
-  CKavexQ460KbConfigDlg();
+  // `endProcess`, when given, ends the process once the close sequence has
+  // stopped all that reaches outside it (see EndProcessQuickly); without it
+  // the pages and their windows are taken down one by one.
+  explicit CKavexQ460KbConfigDlg(std::function<void()> endProcess = {});
   ~CKavexQ460KbConfigDlg() override;
 
   bool showAllowed() const { return showAllowed_; }
@@ -40,6 +44,8 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();
   void Close();
+  void EndProcessQuickly();
+  void UnregisterNotifications();
   void ShowAbout();
   void OnFirmwareProgress(WPARAM show, LPARAM position);
   void FirmwareUpdateEnded(bool failed);
@@ -61,6 +67,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void ShowMessage(const std::wstring& text) override;
   void Exit() override;
 
+  std::function<void()> endProcess_;
   bool showAllowed_ = false;
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
   CGDIBitmapBtn hide_, minimise_, keyboard_, macros_;

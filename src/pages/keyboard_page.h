@@ -59,6 +59,10 @@ class CKeyboardDlg : public SkinnedDialog {
   void ShowKeyButtons();
   // Reopens the HID handle of the driver link.
   bool OpenHid();
+  // Stops all of the page that reaches outside the process (download
+  // workers, timers, the driver link and its event thread), as the page's
+  // end does; also for a program that ends without taking its windows down.
+  void Stop();
 
   int currentProfile() const { return currentProfile_; }
   // Shared with the download worker and the main window's presence
@@ -98,7 +102,6 @@ class CKeyboardDlg : public SkinnedDialog {
   void OnKeyEvent(WPARAM eventWord);
   void StartFirmwareDownload();
   void StartBurnTool();
-  void Stop();
 
   int currentProfile_ = 0;
   int driverOpenRetries_ = 0;

@@ -332,6 +332,12 @@ void CMacroDlg::StopRecording() {
   if (recording_) StopRecordingInto(macros_.selection());
 }
 
+// Steps recorded so far are kept when the program ends mid-recording.
+void CMacroDlg::EndForExit() {
+  StopRecording();
+  KeyTap.SetHookStatus(false);
+}
+
 void CMacroDlg::StopRecordingInto(int index) {
   SetRecordCaption(Language.str_macro_start);
   KeyTap.SetHookStatus(false);
@@ -511,9 +517,7 @@ LRESULT CMacroDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(HDC(wParam), kFieldBack);
       return LRESULT(fieldBrush_.get());
     case WM_DESTROY:
-      // Steps recorded so far are kept when the program ends mid-recording.
-      StopRecording();
-      KeyTap.SetHookStatus(false);
+      EndForExit();
       break;
   }
   return SkinnedDialog::HandleMessage(message, wParam, lParam);

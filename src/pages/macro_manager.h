@@ -41,6 +41,9 @@ class CMacroDlg : public SkinnedDialog {
   // The main window leaves the page, hides or minimises: a running recording
   // ends as the Record button ends it, which saves.
   void StopRecording();
+  // The page's end: a running recording is saved and the key hook goes
+  // quiet; also for a program that ends without taking its windows down.
+  void EndForExit();
 
   bool recording() const { return recording_; }
   bool capturing() const { return capturing_; }

@@ -296,8 +296,11 @@ GdiplusSession::GdiplusSession() {
   if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) token_ = 0;
 }
 
-GdiplusSession::~GdiplusSession() {
+GdiplusSession::~GdiplusSession() { Shutdown(); }
+
+void GdiplusSession::Shutdown() {
   if (token_) Gdiplus::GdiplusShutdown(token_);
+  token_ = 0;
 }
 
 }  // namespace q730x

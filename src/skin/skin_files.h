@@ -64,6 +64,8 @@ class GdiplusSession {
   GdiplusSession(const GdiplusSession&) = delete;
   GdiplusSession& operator=(const GdiplusSession&) = delete;
   bool ok() const { return token_ != 0; }
+  // Shuts GDI+ down before the object's end (a process that ends itself).
+  void Shutdown();
 
  private:
   ULONG_PTR token_ = 0;

@@ -501,6 +501,22 @@ TEST_F(MacroManagerTest, AMacroOnTwoKeysIsPlayedFromOneSlotAndDeletingItAsksForE
       << "the store keeps Caps Lock's own function";
 }
 
+// A suite of its own: its one test ends the utility the suite started.
+class MacroExitTest : public MacroManagerTest {};
+
+// The program ends without taking its windows down one by one; the page's
+// end must still save a running recording.
+TEST_F(MacroExitTest, TheProgramEndingMidRecordingKeepsTheStepsSoFar) {
+  const std::uint32_t id = NewMacro(L"Exit");
+  StartRecording();
+  SlowTap('A');
+  PostMessageW(main_, 0x700, 0, 0);  // the exit command, as the tray menu's Exit runs it
+  ASSERT_TRUE(utility_->Ended(10000));
+  EXPECT_EQ(utility_->ExitCode(), 0u);
+  ASSERT_TRUE(Stored(id).has_value());
+  EXPECT_EQ(Keys(*Stored(id)), (std::vector<std::uint32_t>{Press('A'), Release('A')}));
+}
+
 // 30 macros already on keys of the first profile: a 31st is refused.
 class MacroLimitTest : public test::VirtualKeyboardSuite {
  protected:
