@@ -48,7 +48,7 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
 
   LoadEmbeddedBitmaps(135, 137, 138);
   PlaceCentredOnScreen();
-  if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
+  if (UniqueRegion shape = RegionFromPicture(NormalPicture()))
     SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
   KeepButtonArea(kButtonArea);
   CreateButtons();

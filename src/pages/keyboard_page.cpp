@@ -109,7 +109,7 @@ bool CKeyboardDlg::OnInitDialog() {
   LoadEmbeddedBitmaps(151, 153, 154);
   const SIZE size = SkinSize();
   SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
+  if (UniqueRegion shape = RegionFromPicture(NormalPicture()))
     SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
   SetWindowTextW(hwnd(), kWindowText);
   {
@@ -177,7 +177,7 @@ void CKeyboardDlg::CreateProfileButtons() {
   for (int i = 0; i < 5; ++i) {
     UniqueRegion shape(CreatePolygonRgn(kProfileShapes[i].corners, kProfileShapes[i].count, WINDING));
     CIrrButton& tab = profiles_[i];
-    tab.SetPictures(NormalBitmap(), PressedBitmap(), HoverBitmap(), NormalBitmap());
+    tab.SetPictures(NormalPicture(), PressedPicture(), HoverPicture(), NormalPicture());
     tab.SetTextOffset(-5, 0);
     tab.CreateShaped(Language.str_profile_title + std::to_wstring(i + 1), shape.get(), hwnd());
   }

@@ -130,14 +130,14 @@ void CMacroDlg::CreateControls() {
   ShowWindow(ok_.hwnd(), SW_HIDE);
   RECT coversArea;
   UnionRect(&coversArea, &kUpperCoverRect, &kLowerCoverRect);
-  const SharedBitmap covers = CoverPicture(coversArea);
+  const SharedPicture covers = CoverPicture(coversArea);
   for (auto [cover, rect] : {std::pair{&upperCover_, kUpperCoverRect}, std::pair{&lowerCover_, kLowerCoverRect}}) {
     cover->Create(hwnd(), rect);
     if (covers) {
       OffsetRect(&rect, -coversArea.left, -coversArea.top);
       cover->SetImages(covers, covers, covers, covers, rect);
     } else {
-      const SharedBitmap& page = NormalPicture();
+      const SharedPicture& page = NormalPicture();
       cover->SetImages(page, page, page, page, rect);
     }
   }
@@ -167,18 +167,20 @@ void CMacroDlg::CreateControls() {
 // The covers show the page's panel without the options under them: the page
 // picture of `area`, where both covers lie, with each cover painted in the
 // panel's own colour. Only that area is copied, not the whole page.
-SharedBitmap CMacroDlg::CoverPicture(RECT area) const {
-  SharedBitmap picture = CopyPictureArea(NormalPicture(), area);
+SharedPicture CMacroDlg::CoverPicture(RECT area) const {
+  const SharedPicture part = Picture::Part(NormalPicture(), area);
+  UniqueBitmap picture = part ? part->ToBitmap() : UniqueBitmap();
   if (!picture) return nullptr;
-  MemoryDc page(nullptr), to(nullptr);
-  page.Select(NormalBitmap());
-  to.Select(picture->get());
-  for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
-    UniqueBrush panel(CreateSolidBrush(GetPixel(page.get(), cover.left + 1, cover.top + 1)));
-    OffsetRect(&cover, -area.left, -area.top);
-    FillRect(to.get(), &cover, panel.get());
-  }
-  return picture;  // the contexts let go of it as they end
+  {
+    MemoryDc to(nullptr);
+    to.Select(picture.get());
+    for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
+      OffsetRect(&cover, -area.left, -area.top);
+      UniqueBrush panel(CreateSolidBrush(GetPixel(to.get(), cover.left + 1, cover.top + 1)));
+      FillRect(to.get(), &cover, panel.get());
+    }
+  }  // deselected before it is shared
+  return Picture::FromBitmap(std::move(picture));
 }
 
 std::wstring CMacroDlg::FieldText(int id) const {

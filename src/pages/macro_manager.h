@@ -60,7 +60,7 @@ class CMacroDlg : public SkinnedDialog {
   enum Mode { kModeRepeat, kModeHeld, kModeToggle };  // the three mode buttons, top to bottom
 
   void CreateControls();
-  SharedBitmap CoverPicture(RECT area) const;
+  SharedPicture CoverPicture(RECT area) const;
   void SetUpList(CListBoxEx& list, int id, RECT rect, bool rename);
   HWND Field(int id) const { return GetDlgItem(hwnd(), id); }
   std::wstring FieldText(int id) const;

@@ -33,9 +33,9 @@ void CGDIBitmapBtn::ClearStyle(LONG_PTR bits) {
   if (style & bits) SetWindowLongPtrW(hwnd(), GWL_STYLE, style & ~bits);
 }
 
-void CGDIBitmapBtn::SetImages(const SharedBitmap& normal, const SharedBitmap& hover,
-                              const SharedBitmap& pressed, const SharedBitmap& disabled, RECT rect) {
-  const SharedBitmap* pictures[4] = {&normal, &hover, &pressed, &disabled};
+void CGDIBitmapBtn::SetImages(const SharedPicture& normal, const SharedPicture& hover,
+                              const SharedPicture& pressed, const SharedPicture& disabled, RECT rect) {
+  const SharedPicture* pictures[4] = {&normal, &hover, &pressed, &disabled};
   if (rect.right > rect.left && rect.bottom > rect.top)
     for (int i = 0; i < 4; ++i)
       if (*pictures[i]) looks_[i] = {*pictures[i], {rect.left, rect.top}};
@@ -91,10 +91,7 @@ bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
 
   const auto drawPicture = [&](HDC target) {
-    if (!picture.picture) return;
-    MemoryDc source(dc);
-    source.Select(picture.picture->get());
-    BitBlt(target, 0, 0, w, h, source.get(), picture.origin.x, picture.origin.y, SRCCOPY);
+    if (picture.picture) picture.picture->Draw(target, 0, 0, w, h, picture.origin);
   };
   if (text_.empty()) {
     drawPicture(dc);

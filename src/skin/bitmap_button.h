@@ -10,6 +10,7 @@
 #include <string>
 
 #include "skin/gdi_handles.h"
+#include "skin/picture.h"
 #include "skin/tooltip.h"
 #include "skin/window.h"
 
@@ -34,8 +35,8 @@ class CGDIBitmapBtn : public Window {
   // pictures; a null picture leaves that look as it was. The button draws
   // straight from the shared pictures and keeps them alive, instead of
   // keeping copies of its parts: a page of 144 keys made some 600 bitmaps.
-  void SetImages(const SharedBitmap& normal, const SharedBitmap& hover, const SharedBitmap& pressed,
-                 const SharedBitmap& disabled, RECT rect);
+  void SetImages(const SharedPicture& normal, const SharedPicture& hover, const SharedPicture& pressed,
+                 const SharedPicture& disabled, RECT rect);
   void SetText(const std::wstring& text, int dx = 0, int dy = 0);
   void SetTooltip(const std::wstring& text);
   void SetChecked(bool checked);
@@ -69,7 +70,7 @@ class CGDIBitmapBtn : public Window {
   HWND OwnerOrParent() const;
 
   struct LookPicture {
-    SharedBitmap picture;
+    SharedPicture picture;
     POINT origin{};  // where the button's top left corner is in the picture
   };
   LookPicture looks_[4];

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <utility>
 
 namespace q730x {
@@ -42,18 +41,6 @@ using UniqueBrush = GdiObject<HBRUSH>;
 using UniqueFont = GdiObject<HFONT>;
 using UniqueRegion = GdiObject<HRGN>;
 
-// A picture several windows draw from: the skinned window that loaded it and
-// the buttons that show parts of it. It is deleted when the last of them lets
-// go, so no button draws from a deleted bitmap, whichever window goes first.
-using SharedBitmap = std::shared_ptr<const UniqueBitmap>;
-
-// Null for a null bitmap, so that "no picture" has one form.
-inline SharedBitmap ShareBitmap(UniqueBitmap bitmap) {
-  if (!bitmap) return nullptr;
-  return std::make_shared<const UniqueBitmap>(std::move(bitmap));
-}
-inline HBITMAP HandleOf(const SharedBitmap& bitmap) { return bitmap ? bitmap->get() : nullptr; }
-
 // A memory drawing context that owns what it draws on. It holds either a
 // borrowed picture (Select: the caller's bitmap, which outlives the context)
 // or a surface of its own (CreateSurface, Adopt). When it ends it first puts
@@ -87,6 +74,12 @@ class MemoryDc {
     if (!surface) return false;
     Adopt(std::move(surface));
     return true;
+  }
+  // Deselects the context's own surface and gives it away.
+  UniqueBitmap TakeSurface() {
+    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
+    oldBitmap_ = nullptr;
+    return std::move(surface_);
   }
   // Takes a bitmap over (a DIB section, say) and selects it.
   void Adopt(UniqueBitmap bitmap) {

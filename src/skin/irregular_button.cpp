@@ -6,7 +6,8 @@
 
 namespace q730x {
 
-void CIrrButton::SetPictures(HBITMAP normal, HBITMAP pressed, HBITMAP hover, HBITMAP disabled) {
+void CIrrButton::SetPictures(const SharedPicture& normal, const SharedPicture& pressed, const SharedPicture& hover,
+                             const SharedPicture& disabled) {
   pictures_[int(Look::Normal)] = normal;
   pictures_[int(Look::Pressed)] = pressed;
   pictures_[int(Look::Hover)] = hover;
@@ -108,11 +109,8 @@ bool CIrrButton::OnDrawItem(DRAWITEMSTRUCT& item) {
   // own: the owner's picture itself stays untouched.
   MemoryDc canvas(item.hDC);
   if (!canvas.CreateSurface(item.hDC, w, h)) return true;
-  if (HBITMAP picture = pictures_[int(look)]) {
-    MemoryDc source(item.hDC);
-    source.Select(picture);
-    BitBlt(canvas.get(), 0, 0, w, h, source.get(), box_.left, box_.top, SRCCOPY);
-  }
+  if (const SharedPicture& picture = pictures_[int(look)])
+    picture->Draw(canvas.get(), 0, 0, w, h, {box_.left, box_.top});
   wchar_t text[128];
   const int length = GetWindowTextW(hwnd(), text, 128);
   if (length > 0) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "skin/gdi_handles.h"
+#include "skin/picture.h"
 #include "skin/window.h"
 
 namespace q730x {
@@ -17,8 +18,9 @@ inline constexpr COLORREF kIrrTextSelected = RGB(224, 224, 224);
 
 class CIrrButton : public Window {
  public:
-  // The owner's full-size pictures; they must outlive the button.
-  void SetPictures(HBITMAP normal, HBITMAP pressed, HBITMAP hover, HBITMAP disabled);
+  // The owner's full-size pictures, shared.
+  void SetPictures(const SharedPicture& normal, const SharedPicture& pressed, const SharedPicture& hover,
+                   const SharedPicture& disabled);
   void SetTextOffset(int dx, int dy) { dx_ = dx, dy_ = dy; }
   void SetSelected(bool selected) { selected_ = selected; }
 
@@ -46,7 +48,7 @@ class CIrrButton : public Window {
   void UpdateHover(int x, int y);
   void Press();
 
-  HBITMAP pictures_[4] = {};  // normal, pressed, hover, disabled (the owner's)
+  SharedPicture pictures_[4];  // normal, pressed, hover, disabled (the owner's)
   RECT box_{};
   POINT centre_{};
   int dx_ = 0, dy_ = 0;

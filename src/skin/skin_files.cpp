@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdint>
 #include <iterator>
 #include <vector>
@@ -184,12 +185,15 @@ std::optional<SIZE> PngFileSize(const std::wstring& path) {
   return SIZE{LONG(width), LONG(height)};
 }
 
-UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
-  SIZE size = BitmapSize(bitmap);
+namespace {
+
+// The region of every pixel that is not the key colour in what `draw` puts
+// on a surface of `size`.
+UniqueRegion RegionOfDrawing(SIZE size, const std::function<void(HDC)>& draw) {
   if (size.cx <= 0 || size.cy <= 0) return UniqueRegion();
   WindowDc screen(nullptr);
-  MemoryDc source(screen.get()), copy(screen.get());
-  if (!source || !copy) return UniqueRegion();
+  MemoryDc copy(screen.get());
+  if (!copy) return UniqueRegion();
 
   // A 32-bit top-down copy, so rows are read from the top of the picture.
   BITMAPINFO info{};
@@ -202,9 +206,8 @@ UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
   void* bits = nullptr;
   UniqueBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return UniqueRegion();
-  source.Select(bitmap);
   copy.Adopt(std::move(dib));  // the context deletes it after deselecting it
-  BitBlt(copy.get(), 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+  draw(copy.get());
   GdiFlush();
 
   const int stride = ((size.cx * 32 + 31) / 32) * 4;
@@ -253,6 +256,24 @@ UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
   }
   if (!flush()) return UniqueRegion();
   return result;
+}
+
+}  // namespace
+
+UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
+  if (!bitmap) return UniqueRegion();
+  return RegionOfDrawing(BitmapSize(bitmap), [bitmap](HDC copy) {
+    MemoryDc source(copy);
+    source.Select(bitmap);
+    const SIZE size = BitmapSize(bitmap);
+    BitBlt(copy, 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+  });
+}
+
+UniqueRegion RegionFromPicture(const SharedPicture& picture) {
+  if (!picture) return UniqueRegion();
+  const SIZE size = picture->size();
+  return RegionOfDrawing(size, [&](HDC copy) { picture->Draw(copy, 0, 0, size.cx, size.cy, {0, 0}); });
 }
 
 UniqueFont CreateSkinFont(int weight) {

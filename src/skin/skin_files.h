@@ -12,6 +12,7 @@
 
 #include "model/program_folder.h"
 #include "skin/gdi_handles.h"
+#include "skin/picture.h"
 
 namespace Gdiplus {
 class Bitmap;
@@ -43,6 +44,7 @@ std::optional<SIZE> PngFileSize(const std::wstring& path);
 // The region of every pixel that is not the key colour; null when the
 // bitmap is missing or the scan cannot be set up.
 UniqueRegion RegionFromBitmap(HBITMAP bitmap);
+UniqueRegion RegionFromPicture(const SharedPicture& picture);
 
 // "MS Shell Dlg", height 14, weight 300 unless told otherwise.
 UniqueFont CreateSkinFont(int weight = 300);

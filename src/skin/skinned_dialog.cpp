@@ -9,7 +9,7 @@ SkinnedDialog::SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys)
     : Dialog(templateId, keys), expectedSize_(expectedSize) {}
 
 SIZE SkinnedDialog::SkinSize() const {
-  SIZE size = BitmapSize(NormalBitmap());
+  SIZE size = normal_ ? normal_->size() : SIZE{};
   return size.cx > 0 ? size : expectedSize_;
 }
 
@@ -18,7 +18,7 @@ void SkinnedDialog::LoadSkinFiles(const std::wstring& normal, const std::wstring
   auto load = [](const std::wstring& path) {
     UniqueBitmap bitmap;
     if (!path.empty()) LoadSkinBitmap(path, bitmap, nullptr);
-    return ShareBitmap(std::move(bitmap));
+    return Picture::FromBitmap(std::move(bitmap));
   };
   normal_ = load(normal);
   pressed_ = load(pressed);
@@ -28,34 +28,15 @@ void SkinnedDialog::LoadSkinFiles(const std::wstring& normal, const std::wstring
 
 void SkinnedDialog::LoadEmbeddedBitmaps(int normal, int hover, int pressed) {
   HINSTANCE module = GetModuleHandleW(nullptr);
-  auto load = [&](int id) {
-    UniqueBitmap bitmap(id ? LoadBitmapW(module, MAKEINTRESOURCEW(id)) : nullptr);
-    if (id && !bitmap) SkinTrace(L"missing embedded bitmap " + std::to_wstring(id));
-    return ShareBitmap(std::move(bitmap));
-  };
+  auto load = [&](int id) { return id ? Picture::FromResource(module, id) : nullptr; };
   normal_ = load(normal);
   hover_ = load(hover);
   pressed_ = load(pressed);
   buttonOrigin_ = {0, 0};
 }
 
-SharedBitmap CopyPictureArea(const SharedBitmap& picture, RECT area) {
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  if (!picture || width <= 0 || height <= 0) return nullptr;
-  WindowDc screen(nullptr);
-  UniqueBitmap part(CreateCompatibleBitmap(screen.get(), width, height));
-  if (!part) return nullptr;
-  {
-    MemoryDc from(screen.get()), to(screen.get());
-    from.Select(picture->get());
-    to.Select(part.get());
-    BitBlt(to.get(), 0, 0, width, height, from.get(), area.left, area.top, SRCCOPY);
-  }  // deselected before it is shared
-  return ShareBitmap(std::move(part));
-}
-
 void SkinnedDialog::KeepButtonArea(RECT area) {
-  SharedBitmap hover = CopyPictureArea(hover_, area), pressed = CopyPictureArea(pressed_, area);
+  SharedPicture hover = Picture::Part(hover_, area), pressed = Picture::Part(pressed_, area);
   // Both or neither, so that one origin holds for both.
   if ((hover_ && !hover) || (pressed_ && !pressed)) return;
   hover_ = std::move(hover);
@@ -95,10 +76,7 @@ void SkinnedDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   if (normal_) {
-    SIZE size = BitmapSize(normal_->get());
-    MemoryDc memory(dc);
-    memory.Select(normal_->get());
-    BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+    normal_->Draw(dc, 0, 0, normal_->size().cx, normal_->size().cy, {0, 0});
   } else {
     RECT client;
     GetClientRect(hwnd(), &client);

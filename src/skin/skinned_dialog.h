@@ -8,15 +8,11 @@
 #include <string>
 
 #include "skin/dialog.h"
-#include "skin/gdi_handles.h"
+#include "skin/picture.h"
 
 namespace q730x {
 
 class CGDIBitmapBtn;
-
-// A copy of the part `area` of `picture`; null without a picture or when the
-// copy cannot be made.
-SharedBitmap CopyPictureArea(const SharedBitmap& picture, RECT area);
 
 class SkinnedDialog : public Dialog {
  public:
@@ -24,13 +20,10 @@ class SkinnedDialog : public Dialog {
   // what Enter, Escape and Space do in this window.
   SkinnedDialog(int templateId, SIZE expectedSize, DialogKeys keys = DialogKeys::Ordinary);
 
-  HBITMAP NormalBitmap() const { return HandleOf(normal_); }
-  HBITMAP HoverBitmap() const { return HandleOf(hover_); }
-  HBITMAP PressedBitmap() const { return HandleOf(pressed_); }
-  // The same pictures for the buttons that draw from them.
-  const SharedBitmap& NormalPicture() const { return normal_; }
-  const SharedBitmap& HoverPicture() const { return hover_; }
-  const SharedBitmap& PressedPicture() const { return pressed_; }
+  // The pictures, for the buttons that draw from them.
+  const SharedPicture& NormalPicture() const { return normal_; }
+  const SharedPicture& HoverPicture() const { return hover_; }
+  const SharedPicture& PressedPicture() const { return pressed_; }
   // The size of the normal picture, or the expected size without one.
   SIZE SkinSize() const;
 
@@ -38,12 +31,14 @@ class SkinnedDialog : public Dialog {
   // Skin files by full path; each missing one is reported and left empty.
   void LoadSkinFiles(const std::wstring& normal, const std::wstring& pressed,
                      const std::wstring& hover);
-  // Embedded bitmaps by resource id (0: none).
+  // Embedded bitmaps by resource id (0: none), drawn from the program's
+  // resources.
   void LoadEmbeddedBitmaps(int normal, int hover, int pressed);
   // Keeps of the hover and pressed pictures only `area` (window coordinates),
   // where every button of this window lies: nothing else ever shows the rest
-  // of them. Called after the pictures are loaded, before the buttons are
-  // made; HoverBitmap() and PressedBitmap() then hold only that area.
+  // of them (a copy of a skin file's picture costs memory; an embedded one
+  // costs none either way). Called after the pictures are loaded, before the
+  // buttons are made; HoverPicture() and PressedPicture() then hold only that area.
   void KeepButtonArea(RECT area);
 
   // Size and place the window.
@@ -66,7 +61,7 @@ class SkinnedDialog : public Dialog {
   void Paint();
 
   SIZE expectedSize_;
-  SharedBitmap normal_, hover_, pressed_;
+  SharedPicture normal_, hover_, pressed_;
   POINT buttonOrigin_{0, 0};  // where the hover and pressed pictures begin in the window
   bool dragParent_ = false;
 };

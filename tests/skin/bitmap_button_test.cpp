@@ -59,7 +59,8 @@ class BitmapButtonTest : public testing::Test {
     MovePointerTo(host_.hwnd(), {20, 140});  // on the background, away from every button
   }
   // The colour of one of the host's pictures at a host client point.
-  COLORREF Picture(HBITMAP bitmap, POINT at) { return test::BitmapPixel(bitmap, at); }
+  COLORREF PictureAt(HBITMAP bitmap, POINT at) { return test::BitmapPixel(bitmap, at); }
+  COLORREF PictureAt(const SharedPicture& picture, POINT at) { return test::PicturePixel(picture, at); }
   // A point inside the first button, in its own and in the host's coordinates.
   static constexpr POINT kInFirst{6, 9};
   static constexpr POINT kInFirstHost{58 + 6, 77 + 9};
@@ -84,17 +85,17 @@ TEST_F(BitmapButtonTest, LooksFollowTheTable) {
 
 TEST_F(BitmapButtonTest, HoverLookAppearsUnderThePointerAndLeavesWithIt) {
   HWND button = host_.first.hwnd();
-  EXPECT_EQ(WindowPixel(button, kInFirst), Picture(host_.NormalBitmap(), kInFirstHost));
+  EXPECT_EQ(WindowPixel(button, kInFirst), PictureAt(host_.NormalPicture(), kInFirstHost));
   MovePointerTo(button, kInFirst);
   EXPECT_TRUE(host_.first.hover());
   EXPECT_EQ(GetCapture(), button);
-  EXPECT_EQ(WindowPixel(button, kInFirst), Picture(host_.HoverBitmap(), kInFirstHost));
-  ASSERT_NE(Picture(host_.HoverBitmap(), kInFirstHost), Picture(host_.NormalBitmap(), kInFirstHost));
+  EXPECT_EQ(WindowPixel(button, kInFirst), PictureAt(host_.HoverPicture(), kInFirstHost));
+  ASSERT_NE(PictureAt(host_.HoverPicture(), kInFirstHost), PictureAt(host_.NormalPicture(), kInFirstHost));
 
   MovePointerTo(host_.hwnd(), {20, 140});
   EXPECT_FALSE(host_.first.hover());
   EXPECT_NE(GetCapture(), button);
-  EXPECT_EQ(WindowPixel(button, kInFirst), Picture(host_.NormalBitmap(), kInFirstHost));
+  EXPECT_EQ(WindowPixel(button, kInFirst), PictureAt(host_.NormalPicture(), kInFirstHost));
 }
 
 TEST_F(BitmapButtonTest, CaptureIsHandedOverBetweenButtons) {
@@ -110,7 +111,7 @@ TEST_F(BitmapButtonTest, PressedLookWhileTheButtonIsHeldThenACommand) {
   HWND button = host_.ok.hwnd();
   MovePointerTo(button, {10, 4});
   test::LeftButton(true);
-  EXPECT_EQ(WindowPixel(button, {10, 4}), Picture(host_.PressedBitmap(), {238, 143}));
+  EXPECT_EQ(WindowPixel(button, {10, 4}), PictureAt(host_.PressedPicture(), {238, 143}));
   test::LeftButton(false);
   ASSERT_EQ(host_.commands.size(), 1u);
   EXPECT_EQ(host_.commands[0], button);
@@ -120,12 +121,12 @@ TEST_F(BitmapButtonTest, CheckedCheckButtonShowsPressedAndIgnoresHover) {
   HWND button = host_.check.hwnd();
   host_.check.SetChecked(true);
   Pump(100);
-  EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.PressedBitmap(), {210, 86}));
+  EXPECT_EQ(WindowPixel(button, {5, 9}), PictureAt(host_.PressedPicture(), {210, 86}));
   MovePointerTo(button, {5, 9});
-  EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.PressedBitmap(), {210, 86}));
+  EXPECT_EQ(WindowPixel(button, {5, 9}), PictureAt(host_.PressedPicture(), {210, 86}));
   host_.check.SetChecked(false);
   Pump(100);
-  EXPECT_EQ(WindowPixel(button, {5, 9}), Picture(host_.NormalBitmap(), {210, 86}));
+  EXPECT_EQ(WindowPixel(button, {5, 9}), PictureAt(host_.NormalPicture(), {210, 86}));
 }
 
 // A button draws from the pictures it was given, the part at the rectangle
@@ -134,11 +135,11 @@ TEST_F(BitmapButtonTest, CheckedCheckButtonShowsPressedAndIgnoresHover) {
 TEST_F(BitmapButtonTest, LooksAreTheGivenPartsOfPicturesTheButtonKeeps) {
   CGDIBitmapBtn button;
   ASSERT_TRUE(button.Create(host_.hwnd(), {250, 20, 280, 40}));
-  std::weak_ptr<const UniqueBitmap> first;
+  std::weak_ptr<const Picture> first;
   {
     const auto colourAt = [](int x, int y) { return RGB(x, y, 7); };
-    SharedBitmap normal = ShareBitmap(test::MakeBitmap(100, 60, colourAt));
-    SharedBitmap pressed = ShareBitmap(test::MakeBitmap(100, 60, [](int, int) { return RGB(1, 2, 3); }));
+    SharedPicture normal = Picture::FromBitmap(test::MakeBitmap(100, 60, colourAt));
+    SharedPicture pressed = Picture::FromBitmap(test::MakeBitmap(100, 60, [](int, int) { return RGB(1, 2, 3); }));
     button.SetImages(normal, nullptr, pressed, normal, {40, 30, 70, 50});
     first = normal;
   }
@@ -153,7 +154,7 @@ TEST_F(BitmapButtonTest, LooksAreTheGivenPartsOfPicturesTheButtonKeeps) {
   button.SetImages(host_.NormalPicture(), nullptr, host_.NormalPicture(), host_.NormalPicture(),
                    {58, 77, 88, 97});
   InvalidateRect(button.hwnd(), nullptr, FALSE);
-  const COLORREF expected = Picture(host_.NormalBitmap(), {58 + 5, 77 + 6});
+  const COLORREF expected = PictureAt(host_.NormalPicture(), {58 + 5, 77 + 6});
   EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(button.hwnd(), {5, 6}) == expected; }));
   EXPECT_TRUE(first.expired());
   button.Destroy();
@@ -182,18 +183,18 @@ TEST_F(BitmapButtonTest, ButtonsOfAWindowKeepingOnlyTheirAreaShowTheSameLooks) {
   ASSERT_TRUE(host.CreateModeless(nullptr));
   const UniqueBitmap hover(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(163)));
   const UniqueBitmap pressed(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(164)));
-  EXPECT_EQ(BitmapSize(host.HoverBitmap()).cx, 150);  // only the area is kept
-  EXPECT_EQ(BitmapSize(host.NormalBitmap()).cx, 327);
+  EXPECT_EQ(host.HoverPicture()->size().cx, 150);  // only the area is kept
+  EXPECT_EQ(host.NormalPicture()->size().cx, 327);
 
   HWND check = host.check.hwnd();
   host.check.SetChecked(true);
-  const COLORREF wanted = Picture(pressed.get(), {205 + 5, 77 + 9});
+  const COLORREF wanted = PictureAt(pressed.get(), {205 + 5, 77 + 9});
   EXPECT_TRUE(test::PumpUntil([&] { return WindowPixel(check, {5, 9}) == wanted; }));
   HWND ok = host.ok.hwnd();
   MovePointerTo(ok, {3, 3});
   EXPECT_TRUE(host.ok.hover());
-  EXPECT_EQ(WindowPixel(ok, {3, 3}), Picture(hover.get(), {228 + 3, 139 + 3}));
-  ASSERT_NE(Picture(hover.get(), {231, 142}), Picture(host.NormalBitmap(), {231, 142}));
+  EXPECT_EQ(WindowPixel(ok, {3, 3}), PictureAt(hover.get(), {228 + 3, 139 + 3}));
+  ASSERT_NE(PictureAt(hover.get(), {231, 142}), PictureAt(host.NormalPicture(), {231, 142}));
   MovePointerTo(host_.hwnd(), {20, 140});
   host.Destroy();
 }
@@ -265,11 +266,11 @@ TEST_F(BitmapButtonTest, TextDrawsOverThePictureAndEmptyTextShowsOnlyThePicture)
   int differing = 0;
   for (int x = 20; x < 50; ++x)
     for (int y = 8; y < 22; ++y)
-      if (WindowPixel(ok, {x, y}) != Picture(host_.NormalBitmap(), {228 + x, 139 + y})) ++differing;
+      if (WindowPixel(ok, {x, y}) != PictureAt(host_.NormalPicture(), {228 + x, 139 + y})) ++differing;
   EXPECT_GT(differing, 5);
   HWND plain = host_.second.hwnd();
   for (int x = 0; x < 52; x += 5)
-    EXPECT_EQ(WindowPixel(plain, {x, 9}), Picture(host_.NormalBitmap(), {132 + x, 86}));
+    EXPECT_EQ(WindowPixel(plain, {x, 9}), PictureAt(host_.NormalPicture(), {132 + x, 86}));
 }
 
 TEST_F(BitmapButtonTest, TooltipCarriesItsText) {

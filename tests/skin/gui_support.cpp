@@ -91,6 +91,14 @@ COLORREF BitmapPixel(HBITMAP bitmap, POINT at) {
   return GetPixel(memory.get(), at.x, at.y);
 }
 
+COLORREF PicturePixel(const SharedPicture& picture, POINT at) {
+  WindowDc screen(nullptr);
+  MemoryDc memory(screen.get());
+  if (!picture || !memory.CreateSurface(screen.get(), 1, 1)) return CLR_INVALID;
+  picture->Draw(memory.get(), 0, 0, 1, 1, at);
+  return GetPixel(memory.get(), 0, 0);
+}
+
 UniqueBitmap MakeBitmap(int width, int height, const std::function<COLORREF(int, int)>& colourAt) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "skin/gdi_handles.h"
+#include "skin/picture.h"
 
 namespace q730x::test {
 
@@ -31,6 +32,7 @@ void PressKey(WORD virtualKey);
 // The colour a window shows at a client point.
 COLORREF WindowPixel(HWND window, POINT client);
 COLORREF BitmapPixel(HBITMAP bitmap, POINT at);
+COLORREF PicturePixel(const SharedPicture& picture, POINT at);
 
 // A 24-bit bitmap filled by `colourAt(x, y)`.
 UniqueBitmap MakeBitmap(int width, int height, const std::function<COLORREF(int, int)>& colourAt);

@@ -31,7 +31,7 @@ class TabHost : public SkinnedDialog {
   bool OnInitDialog() override {
     LoadEmbeddedBitmaps(151, 153, 154);
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 822, 448, SWP_SHOWWINDOW);
-    tab.SetPictures(NormalBitmap(), PressedBitmap(), HoverBitmap(), NormalBitmap());
+    tab.SetPictures(NormalPicture(), PressedPicture(), HoverPicture(), NormalPicture());
     UniqueRegion shape(CreatePolygonRgn(kTab, 6, WINDING));
     return tab.CreateShaped(L"Profile1", shape.get(), hwnd());
   }
@@ -104,7 +104,7 @@ TEST_F(IrregularButtonTest, HoverStaysWhileTheButtonIsHeldAndIsUpdatedOnRelease)
   MovePointerTo(host_.tab.hwnd(), InTab({150, 360}));
   EXPECT_TRUE(host_.tab.hover());
   EXPECT_EQ(WindowPixel(host_.tab.hwnd(), InTab({200, 366})),
-            test::BitmapPixel(host_.HoverBitmap(), {200, 366}));
+            test::PicturePixel(host_.HoverPicture(), {200, 366}));
   test::LeftButton(true);
   MovePointerTo(host_.hwnd(), {400, 200});
   EXPECT_TRUE(host_.tab.pressed());
@@ -114,17 +114,17 @@ TEST_F(IrregularButtonTest, HoverStaysWhileTheButtonIsHeldAndIsUpdatedOnRelease)
   EXPECT_FALSE(host_.tab.pressed());
   EXPECT_FALSE(host_.tab.hover());
   EXPECT_EQ(WindowPixel(host_.tab.hwnd(), InTab({200, 366})),
-            test::BitmapPixel(host_.NormalBitmap(), {200, 366}));
+            test::PicturePixel(host_.NormalPicture(), {200, 366}));
 }
 
 TEST_F(IrregularButtonTest, SelectedShowsThePressedPictureEvenUnderThePointer) {
-  const COLORREF before = test::BitmapPixel(host_.NormalBitmap(), {host_.tab.centre().x, host_.tab.centre().y});
+  const COLORREF before = test::PicturePixel(host_.NormalPicture(), {host_.tab.centre().x, host_.tab.centre().y});
   host_.tab.SetSelected(true);
   InvalidateRect(host_.tab.hwnd(), nullptr, FALSE);
   MovePointerTo(host_.tab.hwnd(), InTab({150, 360}));
   EXPECT_EQ(host_.tab.ChooseLook(false, false), CIrrButton::Look::Pressed);
   EXPECT_EQ(WindowPixel(host_.tab.hwnd(), InTab({200, 366})),
-            test::BitmapPixel(host_.PressedBitmap(), {200, 366}));
+            test::PicturePixel(host_.PressedPicture(), {200, 366}));
   // The text is written in the light colour somewhere right of the centre.
   bool light = false;
   for (int x = 0; x < 60 && !light; ++x)
@@ -133,7 +133,7 @@ TEST_F(IrregularButtonTest, SelectedShowsThePressedPictureEvenUnderThePointer) {
               kIrrTextSelected;
   EXPECT_TRUE(light);
   // The owner's own pictures carry no text.
-  EXPECT_EQ(test::BitmapPixel(host_.NormalBitmap(), {host_.tab.centre().x, host_.tab.centre().y}), before);
+  EXPECT_EQ(test::PicturePixel(host_.NormalPicture(), {host_.tab.centre().x, host_.tab.centre().y}), before);
 }
 
 }  // namespace

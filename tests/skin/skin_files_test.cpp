@@ -30,7 +30,7 @@ class ShapedWindow : public SkinnedDialog {
     LoadSkinFiles(file_, L"", L"");
     SIZE size = SkinSize();
     SetWindowPos(hwnd(), HWND_TOPMOST, 200, 200, size.cx, size.cy, SWP_SHOWWINDOW);
-    if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
+    if (UniqueRegion shape = RegionFromPicture(NormalPicture()))
       SetWindowRgn(hwnd(), shape.release(), TRUE);
     return true;
   }

@@ -27,7 +27,7 @@ bool SampleWindow::OnInitDialog() {
     PlaceCentredOnScreen();
   }
   if (region_)
-    if (UniqueRegion shape = RegionFromBitmap(NormalBitmap()))
+    if (UniqueRegion shape = RegionFromPicture(NormalPicture()))
       SetWindowRgn(hwnd(), shape.release(), TRUE);
   for (const SampleButton& spec : specs_) {
     auto button = std::make_unique<CGDIBitmapBtn>();
