@@ -232,10 +232,11 @@ void CKavexQ460KbConfigDlg::Close() {
 // The end of the real program. The pages end, in the usual order, all that
 // reaches outside the process: a running recording is saved, the key hook
 // goes quiet, the download workers are told, the driver link unregisters and
-// closes. Then the timer and the tray icon go, as in the full close. The windows and their objects
-// are left to the end of the process, which frees them all at once: taking
-// the utility's two hundred windows down one by one was nearly all of its
-// exit (under Wine, ten times the exit of a bare program with a tray icon).
+// closes. Then the timer and the tray icon go, as in the full close. The
+// windows and their objects are left to the end of the process, which frees
+// them all at once: taking the utility's two hundred windows down one by one
+// was nearly all of its exit (under Wine, 17 times the exit of a bare program
+// with a tray icon).
 void CKavexQ460KbConfigDlg::EndProcessQuickly() {
   UnregisterNotifications();
   if (macroPage_) macroPage_->EndForExit();
