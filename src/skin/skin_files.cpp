@@ -5,8 +5,8 @@
 #include <gdiplus.h>
 
 #include <algorithm>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <vector>
 

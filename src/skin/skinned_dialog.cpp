@@ -76,7 +76,9 @@ void SkinnedDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   if (normal_) {
-    normal_->Draw(dc, 0, 0, normal_->size().cx, normal_->size().cy, {0, 0});
+    // Only what needs painting: a key's repaint does not convert the whole page.
+    const RECT& r = ps.rcPaint;
+    normal_->Draw(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, {r.left, r.top});
   } else {
     RECT client;
     GetClientRect(hwnd(), &client);
