@@ -75,22 +75,14 @@ SharedPicture Picture::Part(const SharedPicture& picture, RECT area) {
   const RECT whole{0, 0, picture->size_.cx, picture->size_.cy};
   RECT part;
   if (!IntersectRect(&part, &area, &whole)) return nullptr;
-  const int width = part.right - part.left, height = part.bottom - part.top;
 
+  if (!picture->packed_) return FromBitmap(picture->CopyToBitmap(part));
   std::shared_ptr<Picture> result(new Picture);
-  result->size_ = {width, height};
-  if (picture->packed_) {
-    result->packed_ = picture->packed_;
-    result->rows_ = picture->rows_;
-    result->origin_ = {picture->origin_.x + part.left, picture->origin_.y + part.top};
-    return result;
-  }
-  WindowDc screen(nullptr);
-  MemoryDc to(screen.get());
-  if (!to.CreateSurface(screen.get(), width, height)) return nullptr;
-  picture->Draw(to.get(), 0, 0, width, height, {part.left, part.top});
-  result->bitmap_ = to.TakeSurface();
-  return result->bitmap_ ? result : nullptr;
+  result->size_ = {part.right - part.left, part.bottom - part.top};
+  result->packed_ = picture->packed_;
+  result->rows_ = picture->rows_;
+  result->origin_ = {picture->origin_.x + part.left, picture->origin_.y + part.top};
+  return result;
 }
 
 void Picture::Draw(HDC target, int x, int y, int w, int h, POINT from) const {
@@ -115,11 +107,14 @@ void Picture::Draw(HDC target, int x, int y, int w, int h, POINT from) const {
                     sourceX, sourceBottom, 0, UINT(rowsHigh), rows_, packed_, DIB_RGB_COLORS);
 }
 
-UniqueBitmap Picture::ToBitmap() const {
+UniqueBitmap Picture::ToBitmap() const { return CopyToBitmap({0, 0, size_.cx, size_.cy}); }
+
+UniqueBitmap Picture::CopyToBitmap(RECT area) const {
+  const int width = area.right - area.left, height = area.bottom - area.top;
   WindowDc screen(nullptr);
   MemoryDc to(screen.get());
-  if (!to.CreateSurface(screen.get(), size_.cx, size_.cy)) return UniqueBitmap();
-  Draw(to.get(), 0, 0, size_.cx, size_.cy, {0, 0});
+  if (!to.CreateSurface(screen.get(), width, height)) return UniqueBitmap();
+  Draw(to.get(), 0, 0, width, height, {area.left, area.top});
   return to.TakeSurface();
 }
 

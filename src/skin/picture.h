@@ -48,6 +48,8 @@ class Picture {
 
  private:
   Picture() = default;
+  // A GDI bitmap copy of the part `area` of the picture.
+  UniqueBitmap CopyToBitmap(RECT area) const;
 
   UniqueBitmap bitmap_;
   // A packed picture: its header and rows, and where this picture (a whole

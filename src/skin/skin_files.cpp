@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -185,11 +184,9 @@ std::optional<SIZE> PngFileSize(const std::wstring& path) {
   return SIZE{LONG(width), LONG(height)};
 }
 
-namespace {
-
-// The region of every pixel that is not the key colour in what `draw` puts
-// on a surface of `size`.
-UniqueRegion RegionOfDrawing(SIZE size, const std::function<void(HDC)>& draw) {
+UniqueRegion RegionFromPicture(const SharedPicture& picture) {
+  if (!picture) return UniqueRegion();
+  const SIZE size = picture->size();
   if (size.cx <= 0 || size.cy <= 0) return UniqueRegion();
   WindowDc screen(nullptr);
   MemoryDc copy(screen.get());
@@ -207,7 +204,7 @@ UniqueRegion RegionOfDrawing(SIZE size, const std::function<void(HDC)>& draw) {
   UniqueBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return UniqueRegion();
   copy.Adopt(std::move(dib));  // the context deletes it after deselecting it
-  draw(copy.get());
+  picture->Draw(copy.get(), 0, 0, size.cx, size.cy, {0, 0});
   GdiFlush();
 
   const int stride = ((size.cx * 32 + 31) / 32) * 4;
@@ -256,24 +253,6 @@ UniqueRegion RegionOfDrawing(SIZE size, const std::function<void(HDC)>& draw) {
   }
   if (!flush()) return UniqueRegion();
   return result;
-}
-
-}  // namespace
-
-UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
-  if (!bitmap) return UniqueRegion();
-  return RegionOfDrawing(BitmapSize(bitmap), [bitmap](HDC copy) {
-    MemoryDc source(copy);
-    source.Select(bitmap);
-    const SIZE size = BitmapSize(bitmap);
-    BitBlt(copy, 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
-  });
-}
-
-UniqueRegion RegionFromPicture(const SharedPicture& picture) {
-  if (!picture) return UniqueRegion();
-  const SIZE size = picture->size();
-  return RegionOfDrawing(size, [&](HDC copy) { picture->Draw(copy, 0, 0, size.cx, size.cy, {0, 0}); });
 }
 
 UniqueFont CreateSkinFont(int weight) {

@@ -42,8 +42,7 @@ std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(const std::wstring& path);
 std::optional<SIZE> PngFileSize(const std::wstring& path);
 
 // The region of every pixel that is not the key colour; null when the
-// bitmap is missing or the scan cannot be set up.
-UniqueRegion RegionFromBitmap(HBITMAP bitmap);
+// picture is missing or the scan cannot be set up.
 UniqueRegion RegionFromPicture(const SharedPicture& picture);
 
 // "MS Shell Dlg", height 14, weight 300 unless told otherwise.

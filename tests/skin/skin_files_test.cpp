@@ -50,8 +50,7 @@ TEST_F(SkinFilesTest, RegionCutsExactlyTheKeyColour) {
     bool corner = (x < 4 || x >= 36) && (y < 4 || y >= 26);
     return corner ? kRegionKeyColour : kAlmostKey;
   };
-  UniqueBitmap bitmap = MakeBitmap(40, 30, colour);
-  UniqueRegion region = RegionFromBitmap(bitmap.get());
+  UniqueRegion region = RegionFromPicture(Picture::FromBitmap(MakeBitmap(40, 30, colour)));
   ASSERT_TRUE(region);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x)
@@ -70,8 +69,7 @@ TEST_F(SkinFilesTest, RegionOfManyRunsIsTheirExactUnion) {
   auto colour = [](int x, int y) {
     return ((x + y) % 2 == 0) ? kRegionKeyColour : RGB(10, 20, 30);
   };
-  UniqueBitmap bitmap = MakeBitmap(300, 20, colour);
-  UniqueRegion region = RegionFromBitmap(bitmap.get());
+  UniqueRegion region = RegionFromPicture(Picture::FromBitmap(MakeBitmap(300, 20, colour)));
   ASSERT_TRUE(region);
   int mismatches = 0;
   for (int y = 0; y < 20; ++y)
@@ -81,9 +79,9 @@ TEST_F(SkinFilesTest, RegionOfManyRunsIsTheirExactUnion) {
 }
 
 TEST_F(SkinFilesTest, RegionOfNothingIsNull) {
-  EXPECT_FALSE(RegionFromBitmap(nullptr));
-  UniqueBitmap allKey = MakeBitmap(8, 8, [](int, int) { return kRegionKeyColour; });
-  UniqueRegion empty = RegionFromBitmap(allKey.get());
+  EXPECT_FALSE(RegionFromPicture(nullptr));
+  UniqueRegion empty =
+      RegionFromPicture(Picture::FromBitmap(MakeBitmap(8, 8, [](int, int) { return kRegionKeyColour; })));
   ASSERT_TRUE(empty);
   RECT box;
   EXPECT_EQ(GetRgnBox(empty.get(), &box), NULLREGION);
