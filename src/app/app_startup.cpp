@@ -5,6 +5,7 @@
 #include "app/app_messages.h"
 #include "app/main_window.h"
 #include "device/key_tap_binding.h"
+#include "markup/access_texts.h"
 #include "markup/language_table.h"
 #include "model/program_folder.h"
 #include "pages/message_box.h"
@@ -19,6 +20,7 @@ int RunApplication() {
 
   if (!ComputeProgramFolder()) return 0;
   LoadLanguage(ProgramFolder() + L"language.xml");
+  LoadAccessTexts(ProgramFolder() + L"language.xml");
 
   // Another copy runs: it shows its window, as after a double click on its
   // tray icon. It is found by our own window class, and by its title only

@@ -6,10 +6,12 @@
 #include "app/exit_command.h"
 #include "device/keyboard_commands.h"
 #include "device/usb_presence.h"
+#include "markup/access_texts.h"
 #include "markup/language_table.h"
 #include "model/key_code.h"
 #include "model/profile_store.h"
 #include "pages/message_box.h"
+#include "skin/keyboard_focus.h"
 #include "skin/modal_scope.h"
 #include "skin/skin_files.h"
 
@@ -58,6 +60,7 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
     return true;
   }
   CreateMacroPage();
+  ArrangeTabOrder();
 
   about_ = MakeWindow<CDlgAbout>();
   if (about_->CreateModeless(hwnd())) {
@@ -146,6 +149,14 @@ void CKavexQ460KbConfigDlg::CreateButtons() {
   CreateSkinButton(macros_, {94, 58, 120, 90});
   keyboard_.SetTooltip(Language.str_keyboard);
   macros_.SetTooltip(Language.str_macro);
+  hide_.SetAccessibleName(Language.str_close);
+  minimise_.SetAccessibleName(Access.str_minimize);
+}
+
+// Tab in reading order: the page buttons, the page shown, then minimise and hide.
+void CKavexQ460KbConfigDlg::ArrangeTabOrder() {
+  q730x::ArrangeTabOrder({keyboard_.hwnd(), macros_.hwnd(), keyboardPage_ ? keyboardPage_->hwnd() : nullptr,
+                          macroPage_ ? macroPage_->hwnd() : nullptr, minimise_.hwnd(), hide_.hwnd()});
 }
 
 void CKavexQ460KbConfigDlg::Open() {
@@ -183,6 +194,10 @@ void CKavexQ460KbConfigDlg::ShowAbout() {
 void CKavexQ460KbConfigDlg::OnTrayCallback(LPARAM mouseMessage) {
   if (mouseMessage == WM_LBUTTONDBLCLK) Open();
   if (mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu();
+  // From the keyboard, on the focused icon: Enter or Space opens, as a
+  // double click does; Shift+F10 or the menu key opens the menu.
+  if (mouseMessage == NIN_KEYSELECT) Open();
+  if (mouseMessage == WM_CONTEXTMENU) ShowTrayMenu();
 }
 
 void CKavexQ460KbConfigDlg::ShowTrayMenu() {

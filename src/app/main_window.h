@@ -40,6 +40,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
 
  private:
   void CreateButtons();
+  void ArrangeTabOrder();
   void Open();
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();

@@ -17,6 +17,12 @@ bool TrayIcon::Add(HWND window, UINT id, UINT callbackMessage, HICON icon, const
   std::wcsncpy(data_.szTip, tip.c_str(), 127);
   data_.szTip[127] = L'\0';
   added_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+  if (added_) {
+    // From this version on the shell reports the keyboard on the icon too
+    // (NIN_KEYSELECT, WM_CONTEXTMENU), still with the message in lParam.
+    data_.uVersion = NOTIFYICON_VERSION;
+    Shell_NotifyIconW(NIM_SETVERSION, &data_);
+  }
   return added_;
 }
 

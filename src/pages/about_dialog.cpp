@@ -4,6 +4,7 @@
 #include "device/keyboard_commands.h"
 #include "markup/language_table.h"
 #include "pages/message_box.h"
+#include "skin/keyboard_focus.h"
 #include "skin/skin_files.h"
 #include "update/update_address.h"
 
@@ -33,6 +34,8 @@ bool CDlgAbout::OnInitDialog() {
   CreateSkinButton(cancel_, {339, 195, 404, 225}, Language.str_Cancel);
   CreateSkinButton(firmwareCheck_, {208, 152, 342, 174}, Language.str_check_new);
   CreateSkinButton(utilityCheck_, {208, 175, 342, 193}, Language.str_check_new);
+  close_.SetAccessibleName(Language.str_close);
+  ArrangeTabOrder({firmwareCheck_.hwnd(), utilityCheck_.hwnd(), cancel_.hwnd(), close_.hwnd()});
   return true;
 }
 

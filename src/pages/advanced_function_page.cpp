@@ -59,6 +59,9 @@ bool CDlgAdvance::OnInitDialog() {
     CreateSkinButton(row.path, layout.pathRect);
     row.path.SetCheckMode(true);
     row.path.SetTooltip(Language.str_msg7);
+    // The option's label is painted; each Open names its row.
+    row.option.SetAccessibleName(Language.*layout.label);
+    row.open.SetAccessibleName(Language.str_advanced_open + L", " + Language.*layout.label);
   }
   return true;
 }

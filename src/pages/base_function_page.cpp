@@ -58,6 +58,7 @@ bool CDlgBase::OnInitDialog() {
   LoadSettingSkin();
   DragParentInstead();
   CreatePageList(hwnd(), list_, kListId, 18, scrollBitmap_);
+  SetWindowTextW(list_.hwnd(), Language.str_base.c_str());  // what a reader calls the list
   for (int i = 0; i < kEntries; ++i) {
     const BaseEntry& entry = kBaseEntries[i];
     codes_[i] = entry.capture ? MakeActionCode(entry.capture, std::uint8_t(position_)) : entry.code;

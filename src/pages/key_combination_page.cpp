@@ -77,6 +77,8 @@ bool CDlgSingleCombo::OnInitDialog() {
     CGDIBitmapBtn& box = boxes_[int(row.modifier)];
     CreateSkinButton(box, row.rect);
     box.SetCheckMode(true);
+    box.SetAccessibleName(KeyName(row.virtualKeys[1]));
+    box.SetTabStop(true);
   }
   return true;
 }
@@ -92,7 +94,24 @@ bool CDlgSingleCombo::OnCommand(HWND control, int code, int id) {
   return SettingPage::OnCommand(control, code, id);
 }
 
+void CDlgSingleCombo::UndoAltChord() {
+  if (!beforeAlt_) return;
+  for (int i = 0; i < 4; ++i) boxes_[i].SetChecked(beforeAlt_->checks[i]);
+  capturedKey_ = beforeAlt_->capturedKey;
+  beforeAlt_.reset();
+  InvalidateRect(hwnd(), &kKeyFieldRect, FALSE);
+}
+
 void CDlgSingleCombo::OnKeyReport(WPARAM virtualKey, LPARAM flags) {
+  if (const ModifierRow* row = ModifierOfKey(virtualKey); row && row->modifier == ComboModifier::Alt) {
+    const bool released = flags & 0x80;
+    if (!released && !altDown_) {
+      Before before{capturedKey_, {}};
+      for (int i = 0; i < 4; ++i) before.checks[i] = boxes_[i].checked();
+      beforeAlt_ = before;
+    }
+    altDown_ = !released;
+  }
   if (const ModifierRow* row = ModifierOfKey(virtualKey)) {
     if (IsPress(flags)) Toggle(row->modifier);
     return;

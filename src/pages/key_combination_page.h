@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <cstdint>
 
 #include "model/key_code.h"
@@ -39,6 +40,9 @@ class CDlgSingleCombo : public SettingPage {
   std::uint32_t capturedKey() const { return capturedKey_; }
   bool checked(ComboModifier modifier) const { return boxes_[int(modifier)].checked(); }
   CGDIBitmapBtn& box(ComboModifier modifier) { return boxes_[int(modifier)]; }
+  // Takes back what the keys of an Alt chord that the dialog used as a
+  // command (Alt+O, Alt+C, ...) did to the boxes and the captured key.
+  void UndoAltChord();
 
  protected:
   bool OnInitDialog() override;
@@ -53,6 +57,13 @@ class CDlgSingleCombo : public SettingPage {
   std::array<CGDIBitmapBtn, 4> boxes_;
   std::uint32_t capturedKey_ = 0;
   UniqueFont font_;
+  // The page as it was before Alt went down, while it is held.
+  struct Before {
+    std::uint32_t capturedKey;
+    ModifierChecks checks;
+  };
+  std::optional<Before> beforeAlt_;
+  bool altDown_ = false;
 };
 
 }  // namespace q730x

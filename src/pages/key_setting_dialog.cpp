@@ -88,6 +88,7 @@ bool CSettingDlg::OnInitDialog() {
     if (row.tooltip) buttons_[i].SetTooltip(text);
   }
   CreatePages();
+  MakeUsableByKeys();
   SwitchPage(kCombo);
   currentText_ = Language.str_buttondefault + KeyCaption(assignment_.position);
   return true;
@@ -188,6 +189,44 @@ void CSettingDlg::OnRestore() {
 void CSettingDlg::OnCancel() {
   EndDialog(IDCANCEL);
   StopCapture();
+}
+
+void CSettingDlg::MakeUsableByKeys() {
+  button(Button::Close).SetAccessibleName(Language.str_Cancel);
+  button(Button::Disable).SetAccessibleName(Language.str_disable);
+  button(Button::Ok).SetAccelerator(L'O');
+  button(Button::Restore).SetAccelerator(L'R');
+  for (CGDIBitmapBtn& b : buttons_) b.SetTabStop(true);
+  // Reading order: the tabs, the page shown, the disable box, Restore, OK, close.
+  HWND pageWindows[kPageSlots] = {};
+  for (int slot = 0; slot < kPageSlots; ++slot) pageWindows[slot] = pages_[slot] ? pages_[slot]->hwnd() : nullptr;
+  ArrangeTabOrder({button(Button::Tab1).hwnd(), button(Button::Tab2).hwnd(), button(Button::Tab3).hwnd(),
+                   button(Button::Tab4).hwnd(), pageWindows[kComboSlot], pageWindows[kMacroSlot],
+                   pageWindows[kBaseSlot], pageWindows[kAdvancedSlot], button(Button::Disable).hwnd(),
+                   button(Button::Restore).hwnd(), button(Button::Ok).hwnd(), button(Button::Close).hwnd()});
+}
+
+bool CSettingDlg::RunAltChord(WPARAM key) {
+  CGDIBitmapBtn* target = nullptr;
+  switch (key) {
+    case 'O': target = &button(Button::Ok); break;
+    case 'C': target = &button(Button::Close); break;
+    case 'R': target = &button(Button::Restore); break;
+    case 'D': target = &button(Button::Disable); break;
+    case '1': case '2': case '3': case '4': target = &button(kTabs[key - '1']); break;
+    default: return false;
+  }
+  // The chord's keys also reached the capture: take them back first.
+  if (CDlgSingleCombo* combo = comboPage()) combo->UndoAltChord();
+  ClickFromKeyboard(target->hwnd());
+  return true;
+}
+
+bool CSettingDlg::PreTranslateMessage(MSG& message) {
+  if (message.message == WM_SYSKEYDOWN && (message.lParam & (1 << 29)) && hwnd() &&
+      (message.hwnd == hwnd() || IsChild(hwnd(), message.hwnd)) && RunAltChord(message.wParam))
+    return true;
+  return SettingSkinDialog::PreTranslateMessage(message);
 }
 
 bool CSettingDlg::OnCommand(HWND control, int code, int id) {

@@ -55,7 +55,14 @@ class CSettingDlg : public SettingSkinDialog {
   CDlgMacroSet* macroPage() const;
   CDlgSingleCombo* comboPage() const;
 
+  // Alt chords: O is OK, C cancels, R restores, D the disable box, 1 to 4
+  // the page tabs. Plain keys stay free for the capture.
+  bool PreTranslateMessage(MSG& message) override;
+
  protected:
+  // Enter, Escape and Space are captured while capture runs; otherwise they
+  // work the focused control (and never end the dialog).
+  bool SwallowsKeys() const override { return capturing_; }
   bool OnInitDialog() override;
   bool OnCommand(HWND control, int code, int id) override;
   void OnCancel() override;
@@ -73,6 +80,8 @@ class CSettingDlg : public SettingSkinDialog {
   void ToggleDisable();
   void StartCapture();
   void StopCapture();
+  bool RunAltChord(WPARAM key);
+  void MakeUsableByKeys();
 
   KeyAssignment assignment_{};
   int currentPage_ = kCombo;

@@ -15,6 +15,7 @@
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
 #include "pages/key_edit.h"
+#include "pages/key_picture_access.h"
 #include "pages/key_setting_dialog.h"
 #include "pages/message_box.h"
 #include "pages/progress_box.h"
@@ -171,6 +172,7 @@ void CKeyboardDlg::CreateControls() {
   if (!font_) font_ = CreateSkinFont();
   SendMessageW(field, WM_SETFONT, WPARAM(font_.get()), FALSE);
   editBrush_.reset(CreateSolidBrush(kFieldBackground));
+  MakeUsableByKeys({hwnd(), &keys_, &profiles_, &rate_, &linkBox_, &programName_, &restore_, &apply_, field});
 }
 
 void CKeyboardDlg::CreateProfileButtons() {
@@ -201,6 +203,7 @@ void CKeyboardDlg::UpdateKey(int entry, const MacroNameLookup& macroName) {
   const std::wstring caption = changed ? KeyCaption(p, macroName) : std::wstring();
   // A key that never had a caption has no tooltip to clear.
   if (!button.tooltip().text().empty() || !caption.empty()) button.SetTooltip(caption);
+  NameKeyButton(button, p, caption);
 }
 
 void CKeyboardDlg::RefreshKeys() {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "markup/language_table.h"
 #include "model/macro_store.h"
 #include "model/win_handles.h"
 #include "pages/list_page_style.h"
@@ -15,6 +16,7 @@ bool CDlgMacroSet::OnInitDialog() {
   LoadSettingSkin();
   DragParentInstead();
   CreatePageList(hwnd(), list_, kListId, 16, scrollBitmap_);
+  SetWindowTextW(list_.hwnd(), Language.str_macro_set.c_str());  // what a reader calls the list
   list_.SetInPlaceEdit(false);
   Fill();
   return true;

@@ -8,7 +8,10 @@
 #include "pages/macro_steps.h"
 #include "pages/message_box.h"
 #include "pages/step_key_names.h"
+#include "markup/access_texts.h"
+#include "skin/keyboard_focus.h"
 #include "skin/skin_files.h"
+#include "skin/spoken_label.h"
 #include "skin/skin_scroll_wnd.h"
 
 namespace q730x {
@@ -162,6 +165,38 @@ void CMacroDlg::CreateControls() {
   SetFieldText(kRepeatFieldId, L"1");
   loading_ = false;
   ShowWindow(Field(kValueFieldId), SW_HIDE);
+  MakeUsableByKeys();
+}
+
+// Names for screen readers where the page paints its texts, and Tab in
+// reading order: the macros with their buttons, the steps with theirs, then
+// the right-hand panel top to bottom and the mouse buttons.
+void CMacroDlg::MakeUsableByKeys() {
+  const LanguageTable& t = Language;
+  const std::wstring* modeNames[3] = {&t.str_macro_loop, &t.str_macro_playstyle2, &t.str_macro_playstyle3};
+  for (int i = 0; i < 3; ++i) modes_[i].SetAccessibleName(*modeNames[i]);
+  keyOption_.SetAccessibleName(t.str_macro_insert3);
+  pauseOption_.SetAccessibleName(t.str_macro_insert4);
+  // The covers only hide the panel parts not in use; they do nothing.
+  upperCover_.SetAccessibleName(t.str_macro_insert5);
+  lowerCover_.SetAccessibleName(t.str_macro_modify);
+  SetWindowTextW(macros_.hwnd(), t.str_macro_list.c_str());
+  SetWindowTextW(steps_.hwnd(), t.str_macro_event.c_str());
+  // The lists sit inside their scroll frames; a frame is what lies among the page's controls.
+  HWND macroFrame = GetAncestor(macros_.hwnd(), GA_PARENT), stepFrame = GetAncestor(steps_.hwnd(), GA_PARENT);
+  if (macroFrame == hwnd()) macroFrame = macros_.hwnd();
+  else if (GetParent(macroFrame) != hwnd()) macroFrame = GetParent(macroFrame);
+  if (stepFrame == hwnd()) stepFrame = steps_.hwnd();
+  else if (GetParent(stepFrame) != hwnd()) stepFrame = GetParent(stepFrame);
+  HWND repeat = Field(kRepeatFieldId), value = Field(kValueFieldId);
+  ArrangeTabOrder({macroFrame, new_.hwnd(), delete_.hwnd(), stepFrame, insert_.hwnd(), deleteStep_.hwnd(),
+                   modify_.hwnd(), record_.hwnd(), skipPauses_.hwnd(), modes_[0].hwnd(), repeat, modes_[1].hwnd(),
+                   modes_[2].hwnd(), keyOption_.hwnd(), pauseOption_.hwnd(), upperCover_.hwnd(), value, ok_.hwnd(),
+                   lowerCover_.hwnd(), mouse_[0].hwnd(), mouse_[1].hwnd(), mouse_[2].hwnd()});
+  CreateSpokenLabel(hwnd(), {95, 20, 308, 40}, t.str_macro_list, macroFrame);
+  CreateSpokenLabel(hwnd(), {315, 20, 527, 40}, t.str_macro_event, stepFrame);
+  CreateSpokenLabel(hwnd(), {681, 100, 721, 114}, Access.str_macro_count, repeat);
+  CreateSpokenLabel(hwnd(), {585, 232, 667, 244}, Access.str_macro_value, value);
 }
 
 // The covers show the page's panel without the options under them: the page

@@ -55,8 +55,13 @@ class CMacroDlg : public SkinnedDialog {
   bool OnCommand(HWND control, int code, int id) override;
   void PaintTexts(HDC dc) override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Enter, Escape and Space are recorded or captured, not typed or pressed,
+  // while the page records or captures a key; otherwise they work as
+  // anywhere (a space in a macro's name, Enter and Escape in its rename).
+  bool SwallowsKeys() const override { return recording_ || capturing_; }
 
  private:
+  void MakeUsableByKeys();
   enum Mode { kModeRepeat, kModeHeld, kModeToggle };  // the three mode buttons, top to bottom
 
   void CreateControls();

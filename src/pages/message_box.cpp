@@ -1,7 +1,9 @@
 #include "pages/message_box.h"
 
 #include "markup/language_table.h"
+#include "skin/keyboard_focus.h"
 #include "skin/skin_files.h"
+#include "skin/spoken_label.h"
 
 namespace q730x {
 
@@ -35,7 +37,13 @@ bool CMsgBox::OnInitDialog() {
   PlaceCentredOnScreen();
   CreateSkinButton(close_, {301, 0, 329, 25});
   CreateSkinButton(ok_, {241, 128, 305, 158}, Language.str_OK);
-  return true;
+  // What a reader speaks when the box opens: the painted text, then OK.
+  close_.SetAccessibleName(Language.str_Cancel);
+  HWND label = CreateSpokenLabel(hwnd(), {82, 72, 322, 170}, text_);
+  ArrangeTabOrder({label, ok_.hwnd(), close_.hwnd()});
+  AnnounceWhenShown();
+  SetFocus(ok_.hwnd());
+  return false;  // the focus is set
 }
 
 bool CMsgBox::OnCommand(HWND control, int code, int id) {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "markup/language_table.h"
+#include "skin/keyboard_focus.h"
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -19,6 +20,9 @@ bool CMessageLink::OnInitDialog() {
   CreateSkinButton(close_, {301, 0, 329, 25});
   CreateSkinButton(cancel_, {160, 117, 226, 144}, Language.str_Cancel);
   CreateSkinButton(accept_, {234, 117, 300, 144}, Language.str_OK);
+  close_.SetAccessibleName(Language.str_Cancel);
+  ArrangeTabOrder({accept_.hwnd(), cancel_.hwnd(), close_.hwnd()});
+  AnnounceWhenShown();
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "pages/notice_box.h"
 
 #include "skin/skin_files.h"
+#include "skin/spoken_label.h"
 
 namespace q730x {
 
@@ -8,12 +9,15 @@ CMsgNotice::CMsgNotice() : SkinnedDialog(kTemplate, {400, 172}, DialogKeys::Neve
 
 void CMsgNotice::SetText(const std::wstring& text) {
   text_ = text;
+  if (label_) SetWindowTextW(label_, text_.c_str());
   Invalidate();
 }
 
 bool CMsgNotice::OnInitDialog() {
   SetWindowTextW(hwnd(), L"Notice Box");
   LoadSkinFiles(ProgramFolder() + L"skins\\messagebox\\Notice_Normal.bmp", L"", L"");
+  label_ = CreateSpokenLabel(hwnd(), {87, 72, 389, 170}, text_);
+  AnnounceWhenShown();
   PlaceCentredOnParent(true);
   return true;
 }

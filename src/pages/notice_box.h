@@ -22,6 +22,7 @@ class CMsgNotice : public SkinnedDialog {
 
  private:
   std::wstring text_;
+  HWND label_ = nullptr;  // the text, for screen readers
 };
 
 }  // namespace q730x

@@ -1,9 +1,11 @@
 #include "pages/progress_box.h"
 
+#include <commctrl.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
 #include "skin/skin_files.h"
+#include "skin/spoken_label.h"
 
 namespace q730x {
 
@@ -17,6 +19,7 @@ void CProgressDlg::SetRange(int minimum, int maximum) {
 
 void CProgressDlg::SetProgressText(const std::wstring& text, const RECT* rect) {
   text_ = text;
+  if (label_) SetWindowTextW(label_, text_.c_str());
   if (rect) {
     textX_ = float(rect->left);
     textY_ = float(rect->top);
@@ -27,6 +30,7 @@ void CProgressDlg::SetProgressText(const std::wstring& text, const RECT* rect) {
 
 void CProgressDlg::SetProgressPosition(int position) {
   position_ = position >= minimum_ && position <= maximum_ ? position : minimum_;
+  if (spokenBar_) SendMessageW(spokenBar_, PBM_SETPOS, WPARAM(position_), 0);
   if (hwnd()) {
     InvalidateRect(hwnd(), nullptr, FALSE);
     UpdateWindow(hwnd());
@@ -50,6 +54,16 @@ bool CProgressDlg::OnInitDialog() {
   int y = area.top + ((area.bottom - area.top - size.cy) >> 1);
   SetWindowPos(hwnd(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowTextW(hwnd(), L"ProgressDlg.");
+  const bool unset = !(textWidth_ > 1.1920929e-7f) || !(textHeight_ > 1.1920929e-7f);
+  const RECT textRect = unset ? RECT{45, 40, 245, 65}
+                              : RECT{int(textX_), int(textY_), int(textX_ + textWidth_), int(textY_ + textHeight_)};
+  label_ = CreateSpokenLabel(hwnd(), textRect, text_);
+  spokenBar_ = CreateSpokenProgress(hwnd(), {bar_.left, bar_.top, bar_.right, bar_.bottom});
+  if (spokenBar_) {
+    SendMessageW(spokenBar_, PBM_SETRANGE32, WPARAM(minimum_), LPARAM(maximum_));
+    SendMessageW(spokenBar_, PBM_SETPOS, WPARAM(position_), 0);
+  }
+  AnnounceWhenShown();
   return true;
 }
 

@@ -49,6 +49,7 @@ class CProgressDlg : public SkinnedDialog {
 
   int minimum_ = 0, maximum_ = 10, position_ = 0;
   std::wstring text_;
+  HWND label_ = nullptr, spokenBar_ = nullptr;  // the text and the position, for screen readers
   float textX_ = 0, textY_ = 0, textWidth_ = 0, textHeight_ = 0;
   RECT bar_{0, 0, 0, 0};
   std::unique_ptr<Gdiplus::Bitmap> empty_, full_;

@@ -2,6 +2,7 @@
 
 #include "device/keyboard_commands.h"
 #include "markup/language_table.h"
+#include "skin/keyboard_focus.h"
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -22,7 +23,10 @@ bool CUpdaterateDlg::OnInitDialog() {
     CreateSkinButton(rates_[i], rateRects[i]);
     rates_[i].SetCheckMode(true);
     rates_[i].SetChecked(rate_ == kRates[i]);
+    rates_[i].SetAccessibleName(std::to_wstring(kRates[i]));  // the picture shows the number
   }
+  close_.SetAccessibleName(Language.str_Cancel);
+  ArrangeTabOrder({rates_[0].hwnd(), rates_[1].hwnd(), rates_[2].hwnd(), ok_.hwnd(), close_.hwnd()});
   return true;
 }
 

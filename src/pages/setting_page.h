@@ -14,6 +14,10 @@ class SettingPage : public SettingSkinDialog {
 
   // Fills the record with the page's choice; a code of 0 means none.
   virtual void ReadChoice(KeyAssignment& assignment) const = 0;
+
+ protected:
+  // The key setting dialog around the page decides which keys it swallows.
+  bool SwallowsKeys() const override { return false; }
 };
 
 }  // namespace q730x

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cwctype>
+
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -47,12 +49,41 @@ void CGDIBitmapBtn::SetText(const std::wstring& text, int dx, int dy) {
   text_ = text;
   textDx_ = dx;
   textDy_ = dy;
+  SyncName();
   Repaint();
+}
+
+void CGDIBitmapBtn::SetAccessibleName(const std::wstring& name) {
+  name_ = name;
+  SyncName();
+}
+
+void CGDIBitmapBtn::SyncName() {
+  if (!hwnd()) return;
+  const std::wstring& wanted = !name_.empty() ? name_ : !text_.empty() ? text_ : tooltip_.text();
+  const int length = GetWindowTextLengthW(hwnd());
+  std::wstring shown(std::size_t(length) + 1, L'\0');
+  shown.resize(std::size_t(GetWindowTextW(hwnd(), shown.data(), length + 1)));
+  if (shown != wanted) SetWindowTextW(hwnd(), wanted.c_str());
+}
+
+// The text with its accelerator marked for DrawTextW while the window shows
+// accelerators; a literal & is doubled so that it is not taken for a mark.
+std::wstring CGDIBitmapBtn::DrawnText() const {
+  std::wstring drawn;
+  bool marked = !(accelerator_ && AcceleratorsShown(hwnd()));
+  for (wchar_t c : text_) {
+    if (c == L'&') drawn += L'&';
+    if (!marked && towupper(c) == towupper(accelerator_)) drawn += L'&', marked = true;
+    drawn += c;
+  }
+  return drawn;
 }
 
 void CGDIBitmapBtn::SetTooltip(const std::wstring& text) {
   if (!tooltip_.exists() && !tooltip_.Create(hwnd())) return;
   tooltip_.SetText(text);
+  SyncName();
 }
 
 void CGDIBitmapBtn::SetChecked(bool checked) {
@@ -93,8 +124,10 @@ bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
   const auto drawPicture = [&](HDC target) {
     if (picture.picture) picture.picture->Draw(target, 0, 0, w, h, picture.origin);
   };
+  const bool marked = FocusMarkShown(hwnd());
   if (text_.empty()) {
     drawPicture(dc);
+    if (marked) DrawFocusMark(dc, client);
     return true;
   }
 
@@ -118,7 +151,9 @@ bool CGDIBitmapBtn::OnDrawItem(DRAWITEMSTRUCT& item) {
     box = shifted ? RECT{9 + textDx_, top + textDy_ + 1, w - 4, h + 1}
                   : RECT{8 + textDx_, top + textDy_, w - 5, h};
   }
-  DrawTextW(canvas.get(), text_.c_str(), int(text_.size()), &box, kButtonTextFlags);
+  const std::wstring drawn = DrawnText();
+  DrawTextW(canvas.get(), drawn.c_str(), int(drawn.size()), &box, kButtonTextFlags);
+  if (marked) DrawFocusMark(canvas.get(), client);
   BitBlt(dc, 0, 0, w, h, canvas.get(), 0, 0, SRCCOPY);
   return true;
 }
@@ -161,7 +196,23 @@ bool CGDIBitmapBtn::PreTranslateMessage(MSG& message) {
 }
 
 LRESULT CGDIBitmapBtn::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETDLGCODE || message == WM_KEYDOWN) {
+    const LRESULT standard = message == WM_GETDLGCODE ? DefaultProc(message, wParam, lParam) : 0;
+    LRESULT result = 0;
+    if (ButtonKeyMessage(hwnd(), message, wParam, lParam, standard, keyHandler_, result)) return result;
+  }
   switch (message) {
+    case BM_GETCHECK:
+      // The checked state is ours, not the platform button's: readers ask here.
+      return checked_ ? BST_CHECKED : BST_UNCHECKED;
+    case BM_GETSTATE:
+      return (DefaultProc(message, wParam, lParam) & ~LRESULT(BST_CHECKED)) | (checked_ ? BST_CHECKED : 0);
+    case WM_SETFOCUS:
+    case WM_UPDATEUISTATE: {
+      LRESULT result = DefaultProc(message, wParam, lParam);
+      Repaint();
+      return result;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_DESTROY:

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "skin/gdi_handles.h"
+#include "skin/keyboard_focus.h"
 #include "skin/picture.h"
 #include "skin/tooltip.h"
 #include "skin/window.h"
@@ -45,6 +46,16 @@ class CGDIBitmapBtn : public Window {
   void SetTextRect(RECT rect) { textRect_ = rect; }
   void SetUserValue(uint32_t value) { userValue_ = value; }
   void SetMouseReport(bool on) { mouseReport_ = on; }
+  // What a screen reader reads for the button: this name, else its text,
+  // else its tooltip. It is the window text, which the button never draws.
+  void SetAccessibleName(const std::wstring& name);
+  // Tab and Shift+Tab stop here; Enter and Space click it.
+  void SetTabStop(bool on) { q730x::SetTabStop(hwnd(), on); }
+  // Keys the button answers itself (the arrows among them), before Enter.
+  void SetKeyHandler(ControlKeyHandler handler) { keyHandler_ = std::move(handler); }
+  // The letter that, with Alt, the owner takes for this button: drawn
+  // underlined while the window shows its accelerators.
+  void SetAccelerator(wchar_t letter) { accelerator_ = letter; }
 
   bool checked() const { return checked_; }
   bool checkMode() const { return checkMode_; }
@@ -65,6 +76,8 @@ class CGDIBitmapBtn : public Window {
 
  private:
   void OnMouseMove(WPARAM keys, LPARAM position);
+  void SyncName();
+  std::wstring DrawnText() const;
   void Repaint();
   void ClearStyle(LONG_PTR bits);
   HWND OwnerOrParent() const;
@@ -84,6 +97,9 @@ class CGDIBitmapBtn : public Window {
   bool mouseReport_ = false;
   Tooltip tooltip_;
   UniqueFont font_;
+  std::wstring name_;
+  ControlKeyHandler keyHandler_;
+  wchar_t accelerator_ = 0;
 };
 
 }  // namespace q730x

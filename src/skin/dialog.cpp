@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "skin/keyboard_focus.h"
 #include "skin/modal_scope.h"
 
 namespace q730x {
@@ -21,6 +22,12 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lP
   if (message != WM_INITDIALOG) return FALSE;  // everything else is handled by Window
   auto* self = reinterpret_cast<Dialog*>(lParam);
   if (!self->Attach(window)) return FALSE;
+  if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
+    // A page inside another dialog: Tab walks on into its controls.
+    SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  } else {
+    InitialiseFocusMarks(window);
+  }
   return self->OnInitDialog() ? TRUE : FALSE;
 }
 
@@ -55,6 +62,7 @@ bool Dialog::PumpOneMessage() {
     PostQuitMessage(int(message.wParam));  // the loops outside see it too
     return false;
   }
+  NoteInput(message);
   if (Window::PreTranslateChain(message)) return true;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
   if (root && Window::FromHandle(root) && IsDialogMessageW(root, &message)) return true;
@@ -108,14 +116,15 @@ void Dialog::EndDialog(INT_PTR result) {
 bool Dialog::PreTranslateMessage(MSG& message) {
   if (keys_ != DialogKeys::Swallowed) return false;
   if (message.message != WM_KEYDOWN && message.message != WM_KEYUP) return false;
-  return message.wParam == VK_RETURN || message.wParam == VK_ESCAPE || message.wParam == VK_SPACE;
+  const bool dialogKey = message.wParam == VK_RETURN || message.wParam == VK_ESCAPE || message.wParam == VK_SPACE;
+  return dialogKey && SwallowsKeys();
 }
 
 bool Dialog::OnCommand(HWND, int, int id) {
   // Enter and Escape arrive as IDOK and IDCANCEL; the utility's own buttons
   // all have id 0.
   if (id != IDOK && id != IDCANCEL) return false;
-  if (keys_ == DialogKeys::NeverEnd) return true;
+  if (keys_ != DialogKeys::Ordinary) return true;
   if (id == IDOK) return OnOK(), true;
   return OnCancel(), true;
 }

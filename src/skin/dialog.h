@@ -14,7 +14,9 @@ enum class DialogKeys {
   // Enter and Escape never end the window; a close request ends it as cancelled.
   NeverEnd,
   // Presses and releases of Enter, Escape and Space aimed at the window or
-  // anything inside it are taken out before they are dispatched.
+  // anything inside it are taken out before they are dispatched (while
+  // SwallowsKeys() says so: a window that captures keys only while it
+  // captures), and neither key ever ends it.
   Swallowed,
 };
 
@@ -51,6 +53,9 @@ class Dialog : public Window {
   bool PreTranslateMessage(MSG& message) override;
 
  protected:
+  // For a Swallowed window: whether Enter, Escape and Space are taken out
+  // now. Always, unless the window says otherwise.
+  virtual bool SwallowsKeys() const { return true; }
   // After the window exists and before it shows; the answer of WM_INITDIALOG.
   virtual bool OnInitDialog() { return true; }
   // Commands from controls: `control` is the sending window (buttons of the

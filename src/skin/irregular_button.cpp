@@ -65,7 +65,22 @@ void CIrrButton::Press() {
 }
 
 LRESULT CIrrButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETDLGCODE || message == WM_KEYDOWN) {
+    const LRESULT standard = message == WM_GETDLGCODE ? Window::HandleMessage(message, wParam, lParam) : 0;
+    LRESULT result = 0;
+    if (ButtonKeyMessage(hwnd(), message, wParam, lParam, standard, keyHandler_, result)) return result;
+  }
   switch (message) {
+    case BM_GETCHECK:
+      // Readers ask here: the selected tab answers checked.
+      return selected_ ? BST_CHECKED : BST_UNCHECKED;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
+      LRESULT result = Window::HandleMessage(message, wParam, lParam);
+      InvalidateRect(hwnd(), nullptr, FALSE);
+      return result;
+    }
     case WM_MOUSEMOVE:
       if (!pressed_) UpdateHover(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       break;
@@ -124,8 +139,17 @@ bool CIrrButton::OnDrawItem(DRAWITEMSTRUCT& item) {
     const int x = centre_.x + dx_ - 12, y = centre_.y + dy_ + metrics.tmHeight / 2 - 12;
     TextOutW(canvas.get(), x - box_.left, y - box_.top, text, length);
   }
+  if (FocusMarkShown(hwnd())) FrameFocusInRegion(canvas.get());
   BitBlt(item.hDC, 0, 0, w, h, canvas.get(), 0, 0, SRCCOPY);
   return true;
+}
+
+// The focus mark follows the tab's slanted edge: a one-pixel frame of its region.
+void CIrrButton::FrameFocusInRegion(HDC dc) const {
+  UniqueRegion shape(CreateRectRgn(0, 0, 0, 0));
+  if (!shape || GetWindowRgn(hwnd(), shape.get()) == ERROR) return;
+  UniqueBrush accent(CreateSolidBrush(kFocusMarkColour));
+  if (accent) FrameRgn(dc, shape.get(), accent.get(), 1, 1);
 }
 
 }  // namespace q730x

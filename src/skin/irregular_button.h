@@ -8,6 +8,7 @@
 #include <string>
 
 #include "skin/gdi_handles.h"
+#include "skin/keyboard_focus.h"
 #include "skin/picture.h"
 #include "skin/window.h"
 
@@ -23,6 +24,10 @@ class CIrrButton : public Window {
                    const SharedPicture& disabled);
   void SetTextOffset(int dx, int dy) { dx_ = dx, dy_ = dy; }
   void SetSelected(bool selected) { selected_ = selected; }
+  // Tab and Shift+Tab stop here; Enter and Space press it.
+  void SetTabStop(bool on) { q730x::SetTabStop(hwnd(), on); }
+  // Keys the button answers itself (the arrows among them), before Enter.
+  void SetKeyHandler(ControlKeyHandler handler) { keyHandler_ = std::move(handler); }
 
   // Makes the button over region (owner client coordinates; a copy is kept)
   // with text as its caption.
@@ -47,6 +52,7 @@ class CIrrButton : public Window {
  private:
   void UpdateHover(int x, int y);
   void Press();
+  void FrameFocusInRegion(HDC dc) const;
 
   SharedPicture pictures_[4];  // normal, pressed, hover, disabled (the owner's)
   RECT box_{};
@@ -54,6 +60,7 @@ class CIrrButton : public Window {
   int dx_ = 0, dy_ = 0;
   bool selected_ = false, hover_ = false, pressed_ = false;
   UniqueFont font_;
+  ControlKeyHandler keyHandler_;
 };
 
 }  // namespace q730x

@@ -20,7 +20,7 @@ constexpr UINT_PTR kEditorSubclassId = 0x51731;
 // A committed text is read up to this many characters; the rest is cut.
 constexpr int kCommitTextLimit = 2048;
 
-constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY |
+constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOTIFY |
                              LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS |
                              WS_CLIPCHILDREN;  // the list never paints over its editor
 

@@ -56,7 +56,8 @@ RECT RectInParent(HWND window) {
 }  // namespace
 
 bool CSkinScrollWnd::Limit::Create(HWND frame, RECT rect) {
-  HWND window = CreateWindowExW(0, kFrameClass, L"LIMIT", WS_CHILD | WS_VISIBLE, rect.left,
+  // Tab walks on through the frames into the control they carry.
+  HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, L"LIMIT", WS_CHILD | WS_VISIBLE, rect.left,
                                 rect.top, rect.right - rect.left, rect.bottom - rect.top, frame,
                                 reinterpret_cast<HMENU>(INT_PTR(kLimitId)),
                                 GetModuleHandleW(nullptr), nullptr);
@@ -100,7 +101,7 @@ bool CSkinScrollWnd::Wrap(HWND control, HBITMAP skin) {
   const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
   const LONG_PTR exStyle = GetWindowLongPtrW(control, GWL_EXSTYLE);
   DWORD frameStyle = WS_CHILD | WS_CLIPCHILDREN | (style & WS_VISIBLE);
-  DWORD frameExStyle = 0;
+  DWORD frameExStyle = WS_EX_CONTROLPARENT;
   SIZE size{rect.right - rect.left, rect.bottom - rect.top};
   if (style & WS_BORDER) {
     frameStyle |= WS_BORDER;

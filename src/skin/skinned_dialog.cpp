@@ -2,6 +2,7 @@
 
 #include "skin/bitmap_button.h"
 #include "skin/skin_files.h"
+#include "skin/spoken_label.h"
 
 namespace q730x {
 
@@ -69,6 +70,7 @@ bool SkinnedDialog::CreateSkinButton(CGDIBitmapBtn& button, RECT rect, const std
   OffsetRect(&inParts, -buttonOrigin_.x, -buttonOrigin_.y);
   button.SetImages(nullptr, hover_, pressed_, nullptr, inParts);
   if (!text.empty()) button.SetText(text);
+  button.SetTabStop(true);  // a button nobody reaches by Tab is taken out by its owner
   return true;
 }
 
@@ -98,6 +100,10 @@ LRESULT SkinnedDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       return 1;
     case WM_HELP:
       return TRUE;
+    case WM_WINDOWPOSCHANGED:
+      if (announce_ && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))
+        AnnounceAlert(hwnd());
+      break;
     case WM_LBUTTONDOWN: {
       HWND target = dragParent_ ? GetParent(hwnd()) : hwnd();
       if (target) PostMessageW(target, WM_NCLBUTTONDOWN, HTCAPTION, lParam);

@@ -54,6 +54,8 @@ class SkinnedDialog : public Dialog {
   // Who moves when the background is dragged: the window itself, or (for the
   // pages inside the main window) the parent.
   void DragParentInstead() { dragParent_ = true; }
+  // Screen readers are told when the window shows, as of an alert (the boxes).
+  void AnnounceWhenShown() { announce_ = true; }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -64,6 +66,7 @@ class SkinnedDialog : public Dialog {
   SharedPicture normal_, hover_, pressed_;
   POINT buttonOrigin_{0, 0};  // where the hover and pressed pictures begin in the window
   bool dragParent_ = false;
+  bool announce_ = false;
 };
 
 }  // namespace q730x
