@@ -47,6 +47,7 @@ void MakeUsableByKeys(const KeyPicturePage& page) {
     });
   }
   // The picture is one stop: its first key until the arrows move on.
+  for (CGDIBitmapBtn& key : keys) key.SetTabStop(false);
   SetTabStop(keys[0].hwnd(), true);
 
   for (int i = 0; i < int(profiles.size()); ++i) {
