@@ -1,9 +1,11 @@
 #include "pages/key_picture_access.h"
 
+#include "markup/language_table.h"
 #include "model/key_caption.h"
 #include "model/key_code.h"
 #include "model/key_layout_table.h"
 #include "pages/key_navigation.h"
+#include "skin/spoken_label.h"
 
 namespace q730x {
 
@@ -68,6 +70,8 @@ void MakeUsableByKeys(const KeyPicturePage& page) {
   for (CGDIBitmapBtn* button : {page.rate, page.linkBox, page.programName, page.restore, page.apply})
     button->SetTabStop(true);
   SetTabStop(page.textField, true);
+  // The field's painted caption above it, as a label a reader names it by.
+  CreateSpokenLabel(page.page, {101, 380, 251, 403}, Language.str_profile_caption, page.textField);
 
   // Reading order: the rate at the top, the picture, the tabs below it, the
   // link and the text field, then Restore and Apply.

@@ -99,6 +99,7 @@ void CMacroDlg::CreateControls() {
   const LanguageTable& t = Language;
   CreateSkinButton(record_, {563, 43, 688, 70});
   SetRecordCaption(t.str_macro_start);
+  record_.SetAccelerator(L'R');
   CreateSkinButton(new_, {97, 302, 123, 327});
   new_.SetTooltip(t.str_macro_new);
   CreateSkinButton(delete_, {124, 302, 150, 327});
@@ -363,6 +364,22 @@ void CMacroDlg::StartRecording() {
   KeyTap.SetFilterKey(1);
   KeyTap.SetHookStatus(true);
   recording_ = true;
+  heldAtStart_.reset();
+  for (int key = 1; key < 256; ++key)
+    if (GetAsyncKeyState(key) & 0x8000) heldAtStart_.set(std::size_t(key));
+  stepsBeforeAlt_ = -1;
+}
+
+bool CMacroDlg::PreTranslateMessage(MSG& message) {
+  const bool altR = message.message == WM_SYSKEYDOWN && message.wParam == 'R' && (message.lParam & (1 << 29));
+  if (altR && IsWindowVisible(hwnd()) && (message.hwnd == hwnd() || IsChild(hwnd(), message.hwnd))) {
+    if (recording_ && stepsBeforeAlt_ >= 0)
+      for (int i = steps_.count() - 1; i >= stepsBeforeAlt_; --i)
+        SendMessageW(steps_.hwnd(), LB_DELETESTRING, WPARAM(i), 0);
+    ToggleRecording();
+    return true;
+  }
+  return SkinnedDialog::PreTranslateMessage(message);
 }
 
 void CMacroDlg::StopRecording() {
@@ -397,6 +414,12 @@ void CMacroDlg::OnKeyReport(std::uint32_t virtualKey, LPARAM flags) {
   }
   // Reports still queued when recording ended are not steps.
   if (!recording_) return;
+  if (virtualKey < 256 && heldAtStart_[virtualKey]) {
+    heldAtStart_.reset(virtualKey);
+    if (release) return;  // its press came before the recording
+  }
+  const bool alt = virtualKey == VK_MENU || virtualKey == VK_LMENU || virtualKey == VK_RMENU;
+  if (alt) stepsBeforeAlt_ = release ? -1 : (stepsBeforeAlt_ >= 0 ? stepsBeforeAlt_ : steps_.count());
   if (steps_.count() >= kMaxRecordedSteps) return ShowStepLimitMessage();
   if (!skipPauses_.checked()) {
     const DWORD now = GetTickCount();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ class CMacroDlg : public SkinnedDialog {
   // while the page records or captures a key; otherwise they work as
   // anywhere (a space in a macro's name, Enter and Escape in its rename).
   bool SwallowsKeys() const override { return recording_ || capturing_; }
+  // Alt+R starts and stops a recording from the keyboard.
+  bool PreTranslateMessage(MSG& message) override;
 
  private:
   void MakeUsableByKeys();
@@ -125,6 +128,12 @@ class CMacroDlg : public SkinnedDialog {
   bool limitShown_ = false;
   bool loading_ = false;  // no saves while a macro is being put on the page
   std::uint32_t capturedKey_ = 0;
+  // Keys already down when a recording starts (the Enter or Alt+R that
+  // started it): their releases are no steps.
+  std::bitset<256> heldAtStart_;
+  // The step count before Alt went down in a recording, while it is held:
+  // an Alt+R that stops the recording takes its own steps back.
+  int stepsBeforeAlt_ = -1;
   DWORD lastStepTime_ = 0;
   int currentIndex_ = -1;
 

@@ -39,7 +39,8 @@ bool CMsgBox::OnInitDialog() {
   CreateSkinButton(ok_, {241, 128, 305, 158}, Language.str_OK);
   // What a reader speaks when the box opens: the painted text, then OK.
   close_.SetAccessibleName(Language.str_Cancel);
-  HWND label = CreateSpokenLabel(hwnd(), {82, 72, 322, 170}, text_);
+  // The text's area above the OK button, so that the label covers no button.
+  HWND label = CreateSpokenLabel(hwnd(), {82, 72, 322, 126}, text_);
   ArrangeTabOrder({label, ok_.hwnd(), close_.hwnd()});
   AnnounceWhenShown();
   SetFocus(ok_.hwnd());

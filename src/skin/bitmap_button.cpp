@@ -41,7 +41,7 @@ void CGDIBitmapBtn::SetImages(const SharedPicture& normal, const SharedPicture& 
   if (rect.right > rect.left && rect.bottom > rect.top)
     for (int i = 0; i < 4; ++i)
       if (*pictures[i]) looks_[i] = {*pictures[i], {rect.left, rect.top}};
-  ClearStyle(WS_BORDER | WS_TABSTOP);
+  ClearStyle(WS_BORDER);  // the tab stop is the owner's to give (SetTabStop)
 }
 
 void CGDIBitmapBtn::SetText(const std::wstring& text, int dx, int dy) {

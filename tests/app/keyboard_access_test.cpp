@@ -18,6 +18,7 @@
 #include "model/key_caption.h"
 #include "model/key_code.h"
 #include "model/key_layout_table.h"
+#include "model/profile_buffers.h"
 
 namespace q730x::test {
 namespace {
@@ -84,6 +85,68 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 
 std::wstring FactoryKeyName(int position) { return CaptionOfCode(DefaultMatrix[position], AuxRecord{}, nullptr); }
 
+
+// The controls a reader meets in a window: its visible children of the
+// kinds a user works (buttons, lists, fields, bars) and what it finds unnamed.
+// A field is named by the label before it (its own text is its content).
+std::vector<std::wstring> UnnamedControls(HWND window) {
+  struct Walk {
+    std::vector<std::wstring> unnamed;
+  } walk;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto& found = reinterpret_cast<Walk*>(data)->unnamed;
+        RECT r;
+        GetWindowRect(child, &r);
+        if (!IsWindowVisible(child) || r.right <= r.left || r.bottom <= r.top) return TRUE;
+        wchar_t kind[64] = {};
+        GetClassNameW(child, kind, 64);
+        const std::wstring k = kind;
+        std::wstring name;
+        if (_wcsicmp(kind, L"Edit") == 0) {
+          HWND label = GetWindow(child, GW_HWNDPREV);
+          wchar_t labelKind[64] = {};
+          if (label) GetClassNameW(label, labelKind, 64);
+          if (label && _wcsicmp(labelKind, L"Static") == 0) name = AccessibleName(label);
+        } else if (_wcsicmp(kind, L"Button") == 0 || _wcsicmp(kind, L"ListBox") == 0 ||
+                   _wcsicmp(kind, L"msctls_progress32") == 0 || _wcsicmp(kind, L"Static") == 0) {
+          name = AccessibleName(child);
+        } else {
+          return TRUE;
+        }
+        if (name.empty() || name[0] == L'<')
+          found.push_back(k + L"@" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+  return walk.unnamed;
+}
+
+// The child of page at exactly this rectangle (page client coordinates).
+HWND ChildAt(HWND page, RECT rect) {
+  for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    if (EqualRect(&r, &rect)) return child;
+  }
+  return nullptr;
+}
+
+// The named label (static child) of a box that reads text, or null.
+HWND LabelReading(HWND box, const std::wstring& text) {
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t kind[64] = {};
+    GetClassNameW(child, kind, 64);
+    if (_wcsicmp(kind, L"Static") == 0 && IsWindowVisible(child) && AccessibleName(child) == text) return child;
+  }
+  return nullptr;
+}
+
+// The first visible window of another process with this title that is not `except`.
+HWND WaitForTitle(const wchar_t* title, DWORD ms = 5000) { return WaitForWindow(title, ms); }
+
 class KeyboardAccessTest : public KeyboardPageTest {
  protected:
   static void SetUpTestSuite() {
@@ -148,6 +211,88 @@ TEST_F(KeyboardAccessTest, CapsLockGetsCtrlCAndIsAppliedWithKeysOnly) {
   ASSERT_TRUE(WaitUntil([](HWND) { return Hex4(ReadRaw(ProfilePath(0), L"Matrix").bytes, 17 * 4) == kCtrlC; },
                         nullptr, 15000));
   EXPECT_EQ(KeyboardAt(17), kCtrlC);
+}
+
+// The Tab key of profile 1 has Ctrl+C before the utility starts.
+class NamedControlsTest : public KeyboardAccessTest {
+ protected:
+  void BeforeStart() override {
+    EditStoredProfile(0, [] { buffers::KeyMatrix[9] = MakeKeyCode(0x06, KM_CTRL); });
+  }
+};
+
+TEST_F(NamedControlsTest, EveryVisibleControlOfEachPageAndDialogHasAName) {
+  auto expectAllNamed = [](HWND window, const char* what) {
+    ASSERT_TRUE(window) << what;
+    const std::vector<std::wstring> unnamed = UnnamedControls(window);
+    std::wstring list;
+    for (const std::wstring& u : unnamed) list += u + L" ";
+    EXPECT_TRUE(unnamed.empty()) << what << ": " << Narrow(list);
+  };
+
+  // The keyboard page: every key reads its name, and a changed key its function too.
+  expectAllNamed(main_, "main window with the keyboard page");
+  const std::wstring ctrlC = CaptionOfCode(MakeKeyCode(0x06, KM_CTRL), AuxRecord{}, nullptr);
+  ASSERT_FALSE(ctrlC.empty());
+  for (std::size_t entry = 0; entry < kKeyLayoutUsedEntries; ++entry) {
+    const KeyLayoutEntry& key = KeyLayoutTable[entry];
+    HWND button = ChildAt(page_, {key.left, key.top, key.right, key.bottom});
+    ASSERT_TRUE(button) << "entry " << entry;
+    std::wstring expected = FactoryKeyName(key.position);
+    if (key.position == 9) expected += L", " + ctrlC;
+    EXPECT_EQ(AccessibleName(button), expected) << "entry " << entry;
+  }
+  EXPECT_EQ(AccessibleName(ChildAt(page_, {722, 411, 799, 447})), texts_.str_Apply);
+  EXPECT_EQ(AccessibleName(ChildAt(page_, {693, 0, 793, 27})), texts_.str_rate_title);
+
+  // The macro page.
+  ClickAt(main_, kMacroButton);
+  Pump(400);
+  expectAllNamed(main_, "main window with the macro page");
+  ClickAt(main_, kKeyboardButton);
+  Pump(300);
+
+  // The key setting dialog and each of its pages.
+  ClickAt(page_, kCapsLock);
+  HWND setting = WaitForTitle(L"KavexQ730XSetting");
+  ASSERT_TRUE(setting);
+  Pump(300);
+  const POINT tabs[4] = {{55, 50}, {159, 50}, {255, 50}, {358, 50}};
+  for (POINT tab : tabs) {
+    ClickAt(setting, tab);
+    Pump(300);
+    expectAllNamed(setting, "key setting dialog");
+  }
+  ClickAt(setting, {397, 12});
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, setting, 5000));
+
+  // The report rate dialog.
+  ClickAt(page_, kRate);
+  HWND rate = nullptr;
+  for (int i = 0; i < 100 && !rate; ++i, Sleep(50)) rate = OwnedDialog(main_);
+  ASSERT_TRUE(rate);
+  Pump(300);
+  expectAllNamed(rate, "report rate dialog");
+  ClickAt(rate, {311, 12});
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, rate, 5000));
+
+  // The about dialog.
+  PostMessageW(main_, WM_COMMAND, 0x6002, 0);
+  HWND about = WaitForTitle(L"About Box");
+  ASSERT_TRUE(about);
+  Pump(300);
+  expectAllNamed(about, "about dialog");
+  ClickAt(about, {411, 12});
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, about, 5000));
+
+  // A message box reads its text.
+  ClickAt(page_, kRestore);
+  HWND box = WaitForTitle(L"Info Box");
+  ASSERT_TRUE(box);
+  Pump(300);
+  expectAllNamed(box, "message box");
+  EXPECT_TRUE(LabelReading(box, texts_.str_msg5)) << "the box's text is readable";
+  CloseBox(box);
 }
 
 }  // namespace

@@ -305,14 +305,16 @@ TEST_F(BitmapButtonTest, UserValueAndButtonStyle) {
   EXPECT_EQ(host_.first.userValue(), 0xC4250003u);
   LONG_PTR style = GetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE);
   EXPECT_EQ(style & 0x5000000B, 0x5000000B);
-  EXPECT_EQ(style & WS_TABSTOP, 0);
+  // A skinned window's button is a tab stop (its owner takes it out where one stop serves many).
+  EXPECT_EQ(style & WS_TABSTOP, WS_TABSTOP);
   EXPECT_EQ(GetDlgCtrlID(host_.first.hwnd()), 0);
 
-  // Given a border or a tab stop by someone, the next images take both away.
-  SetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE, style | WS_BORDER | WS_TABSTOP);
+  // Given a border by someone, the next images take it away; the tab stop
+  // stays as the owner set it.
+  SetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE, style | WS_BORDER);
   host_.first.SetImages(host_.NormalPicture(), nullptr, nullptr, nullptr, {58, 77, 112, 95});
   style = GetWindowLongPtrW(host_.first.hwnd(), GWL_STYLE);
-  EXPECT_EQ(style & (WS_BORDER | WS_TABSTOP), 0);
+  EXPECT_EQ(style & (WS_BORDER | WS_TABSTOP), WS_TABSTOP);
   EXPECT_EQ(style & 0x5000000B, 0x5000000B);
 }
 
