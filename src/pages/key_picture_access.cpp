@@ -70,8 +70,6 @@ void MakeUsableByKeys(const KeyPicturePage& page) {
   for (CGDIBitmapBtn* button : {page.rate, page.linkBox, page.programName, page.restore, page.apply})
     button->SetTabStop(true);
   SetTabStop(page.textField, true);
-  // The field's painted caption above it, as a label a reader names it by.
-  CreateSpokenLabel(page.page, {101, 380, 251, 403}, Language.str_profile_caption, page.textField);
 
   // Reading order: the rate at the top, the picture, the tabs below it, the
   // link and the text field, then Restore and Apply.
@@ -84,6 +82,8 @@ void MakeUsableByKeys(const KeyPicturePage& page) {
   ArrangeTabOrder({last, profiles[0].hwnd(), profiles[1].hwnd(), profiles[2].hwnd(), profiles[3].hwnd(),
                    profiles[4].hwnd(), page.linkBox->hwnd(), page.programName->hwnd(), page.textField,
                    page.restore->hwnd(), page.apply->hwnd()});
+  // The field's painted caption above it, as a label a reader names it by.
+  CreateSpokenLabel(page.page, {101, 380, 251, 403}, Language.str_profile_caption, page.textField);
 }
 
 }  // namespace q730x
