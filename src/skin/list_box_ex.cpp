@@ -260,7 +260,9 @@ void CListBoxEx::DrawEntry(const DRAWITEMSTRUCT& item, COLORREF colour) const {
 
 bool CListBoxEx::OnReflected(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
   if (message == WM_COMMAND && HIWORD(wParam) == LBN_SELCHANGE) {
-    PostMessageW(notifyWindow(), kListSelectionMessage, WPARAM(id_), LPARAM(EntryUnderPointer()));
+    // From the arrow keys the entry is the new selection, wherever the pointer rests.
+    const int index = keyboardChange_ ? selection() : EntryUnderPointer();
+    PostMessageW(notifyWindow(), kListSelectionMessage, WPARAM(id_), LPARAM(index));
     result = 0;
     return true;
   }
@@ -289,6 +291,12 @@ void CListBoxEx::TrackPointer(POINT client) {
 
 LRESULT CListBoxEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_KEYDOWN: {
+      keyboardChange_ = true;
+      const LRESULT result = Window::HandleMessage(message, wParam, lParam);
+      keyboardChange_ = false;
+      return result;
+    }
     case WM_MOUSEMOVE:
       TrackPointer({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       break;

@@ -129,6 +129,7 @@ class CListBoxEx : public Window {
   bool editAllowed_ = false;
   HWND editor_ = nullptr;
   int editingIndex_ = -1;
+  bool keyboardChange_ = false;  // a key is being handled: its selection change is the key's
   int hoverIndex_ = -1;
   bool trackingLeave_ = false;
 };

@@ -159,14 +159,23 @@ class MacroManagerTest : public test::VirtualKeyboardSuite {
     ClickAt(steps_, {60, index * kEntryHeight + kEntryHeight / 2});
     ASSERT_TRUE(Eventually([&] { return SendMessageW(steps_, LB_GETCURSEL, 0, 0) == index; }, 3000));
   }
-  // New macro, named by typing into the list's editor; answers its id.
+  // New macro, named by typing into the list's editor (a space with the
+  // real Space key) and kept with Enter; answers its id.
   std::uint32_t NewMacro(const std::wstring& name) {
     const int before = MacroCount();
     Click(kNew);
     EXPECT_TRUE(Eventually([&] { return MacroCount() == before + 1; }, 3000));
     test::Pump(200);
-    test::InjectText(name);
+    std::size_t start = 0;
+    for (std::size_t space = name.find(L' '); space != std::wstring::npos; space = name.find(L' ', start)) {
+      test::InjectText(name.substr(start, space - start));
+      test::Pump(100);
+      test::TapKey(VK_SPACE);
+      start = space + 1;
+    }
+    test::InjectText(name.substr(start));
     test::Pump(200);
+    test::TapKey(VK_RETURN);
     return SelectedMacroId();
   }
   void StartRecording() {
@@ -219,10 +228,10 @@ HWND MacroManagerTest::steps_ = nullptr;
 HWND MacroManagerTest::recordButton_ = nullptr;
 
 TEST_F(MacroManagerTest, ANewMacroIsNamedAndRecordedWithPausesBetweenItsStepsOnly) {
-  const std::uint32_t id = RecordAB(L"Seq");
+  const std::uint32_t id = RecordAB(L"My Seq");
   const std::optional<MacroRecord> r = Stored(id);
   ASSERT_TRUE(r);
-  EXPECT_EQ(r->name(), u"Seq");
+  EXPECT_EQ(r->name(), u"My Seq") << "a space is typed into a name";
   EXPECT_EQ(r->id(), id);
   EXPECT_EQ(r->repeatCount(), 1u);
   EXPECT_EQ(r->playMode(), 0u);
