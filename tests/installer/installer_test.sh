@@ -20,10 +20,10 @@ export DISPLAY=":$(head -n1 "$build/test-session/xvfb.display")"
 trap 'wineserver -k </dev/null >/dev/null 2>&1; wineserver -w </dev/null >/dev/null 2>&1; rm -rf "$prefix"' EXIT
 wineserver -p </dev/null >/dev/null 2>&1
 wine wineboot -i </dev/null >/dev/null 2>&1
-# A request to Wine's Task Scheduler service while the first boot of a prefix
-# still holds the service database leaves the service unable to start for the
-# rest of the session (Windows' runs long before anyone installs anything):
-# start the session again, with the prefix booted.
+# In the session that booted a new prefix, Wine's Task Scheduler service
+# often fails to start ("service database locked", then time-outs) and stays
+# so until the session ends; on Windows it runs long before anyone installs
+# anything. Start the session again, with the prefix booted.
 wineserver -k </dev/null >/dev/null 2>&1
 wineserver -w </dev/null >/dev/null 2>&1
 wineserver -p </dev/null >/dev/null 2>&1
