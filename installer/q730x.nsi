@@ -189,9 +189,15 @@ Function ProtectInstallFolder
   ${If} $R0 == 1
     Return
   ${EndIf}
-  ; Administrators and SYSTEM full control, Users read and run; nothing inherited.
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+  ; Owned by the Administrators (an owner may always change the permissions,
+  ; and a user may have made the folder beforehand); Administrators and SYSTEM
+  ; full control, Users read and run; nothing inherited.
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
   Pop $0
+  ${If} $0 == 0
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+    Pop $0
+  ${EndIf}
   ${If} $0 != 0
     DetailPrint "icacls ended with $0"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderNotProtected)" /SD IDOK

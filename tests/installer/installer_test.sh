@@ -3,7 +3,8 @@
 # install (in Chinese) with its logon task, the installed utility started
 # against the virtual keyboard, a silent uninstall that keeps the settings and
 # a user's own file, then an English install over an older version's Run
-# value and an uninstall that removes the settings too.
+# value and an uninstall that removes the settings too, and last an install
+# into a folder of the user's choice.
 #   installer_test.sh <build folder>
 # Exit 77 (skipped) when the build made no installer (makensis is missing).
 set -uo pipefail
@@ -72,8 +73,8 @@ check "no Run value, which Windows ignores for an elevated program" not reg_has 
 # The definition: UTF-16 with a byte-order mark; any user's logon; the group
 # Users with the highest rights each user has; no time limit, no battery
 # conditions, one copy, normal priority; the installed program as the action.
-task_definition_right() {
-  python3 - "$task_xml" 'C:\Program Files\Kavex\Q730X' <<'PY'
+task_definition_right() {  # task_definition_right <definition file> <Windows path of the program folder>
+  python3 - "$1" "$2" <<'PY'
 import sys, xml.etree.ElementTree as ET
 data = open(sys.argv[1], 'rb').read()
 folder = sys.argv[2]
@@ -108,7 +109,7 @@ text('t:Actions/t:Exec/t:Command', folder + '\\Q730X.exe')
 assert one('t:Actions/t:Exec').find('t:Arguments', ns) is None, 'arguments'
 PY
 }
-check "the logon task's definition" task_definition_right
+check "the logon task's definition" task_definition_right "$task_xml" 'C:\Program Files\Kavex\Q730X'
 check "an entry in the programs list" reg_has "$uninstall_key" "UninstallString"
 
 echo "== the installed utility against the virtual keyboard"
@@ -149,6 +150,17 @@ check "the uninstaller finishes" uninstall /REMOVESETTINGS
 check "the program folder is gone" not test -e "$program"
 check "the registry settings are gone" not reg_key 'HKLM\Software\KAVEX\Q730X'
 check "the switches are gone too" not reg_key "$overrides"
+check "no logon task left" not test -e "$task_file"
+
+echo "== a folder of the user's choice, its name needing escapes in XML"
+custom="$prefix/drive_c/Tools&Games/Q730X"
+check "the installer ends with status 0" wine "$setup" /S /LANGUAGE=en '/D=C:\Tools&Games\Q730X'
+check "installed there" test -f "$custom/Q730X.exe"
+check "the logon task is registered" test -f "$task_file"
+check "the logon task starts the program there" task_definition_right "$custom/logon-task.xml" 'C:\Tools&Games\Q730X'
+program="$custom"
+check "the uninstaller finishes" uninstall /REMOVESETTINGS
+check "that folder is gone" not test -e "$custom"
 check "no logon task left" not test -e "$task_file"
 
 echo "$failures failed"
