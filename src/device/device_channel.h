@@ -2,7 +2,8 @@
 // device, make control calls on it, close it (by destroying the channel).
 // The production channel is the driver device "\\.\kxqd730x"; the Device
 // switch set to "virtual" (model/admin_overrides.h) selects the virtual
-// keyboard's named pipe instead. Everything above this seam is the same in both cases.
+// keyboard's named pipe instead. Everything above this seam is the same in
+// both cases.
 #pragma once
 
 #include <windows.h>
