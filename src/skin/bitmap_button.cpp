@@ -199,7 +199,7 @@ LRESULT CGDIBitmapBtn::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_GETDLGCODE || message == WM_KEYDOWN) {
     const LRESULT standard = message == WM_GETDLGCODE ? DefaultProc(message, wParam, lParam) : 0;
     LRESULT result = 0;
-    if (ButtonKeyMessage(hwnd(), message, wParam, lParam, standard, keyHandler_, result)) return result;
+    if (ButtonKeyMessage(hwnd(), message, wParam, lParam, standard, !checkMode_, keyHandler_, result)) return result;
   }
   switch (message) {
     case BM_GETCHECK:

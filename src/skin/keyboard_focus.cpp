@@ -78,19 +78,20 @@ void InitialiseFocusMarks(HWND topLevel) {
 }
 
 bool ButtonKeyMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult,
-                      const ControlKeyHandler& handler, LRESULT& result) {
+                      bool takesEnter, const ControlKeyHandler& handler, LRESULT& result) {
   if (message == WM_GETDLGCODE) {
     result = defaultResult;
     if (handler) result |= DLGC_WANTARROWS;
     const MSG* pending = reinterpret_cast<const MSG*>(lParam);
     if (pending && pending->message == WM_KEYDOWN &&
-        (pending->wParam == VK_RETURN || (handler && (pending->wParam == VK_HOME || pending->wParam == VK_END))))
+        ((takesEnter && pending->wParam == VK_RETURN) ||
+         (handler && (pending->wParam == VK_HOME || pending->wParam == VK_END))))
       result |= DLGC_WANTMESSAGE;
     return true;
   }
   if (message != WM_KEYDOWN) return false;
   if (handler && handler(wParam)) return (result = 0), true;
-  if (wParam == VK_RETURN) {
+  if (takesEnter && wParam == VK_RETURN) {
     ClickFromKeyboard(button);
     return (result = 0), true;
   }

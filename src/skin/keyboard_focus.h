@@ -36,10 +36,12 @@ void NoteInput(const MSG& message);
 void InitialiseFocusMarks(HWND topLevel);
 
 // The answer of WM_GETDLGCODE and WM_KEYDOWN for the utility's buttons:
-// Enter (and, with a handler, the keys it takes) go to the button instead of
-// the dialog. True when the message was answered in result.
+// Enter on a push button (takesEnter) and, with a handler, the keys it takes
+// go to the button instead of the dialog; on a check button Enter stays the
+// dialog's (its OK), as the platform's check boxes do. True when the
+// message was answered in result.
 bool ButtonKeyMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult,
-                      const ControlKeyHandler& handler, LRESULT& result);
+                      bool takesEnter, const ControlKeyHandler& handler, LRESULT& result);
 // A click from the keyboard: the command a mouse click sends to the parent.
 void ClickFromKeyboard(HWND button);
 
