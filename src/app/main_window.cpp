@@ -4,11 +4,14 @@
 
 #include "app/app_messages.h"
 #include "app/exit_command.h"
+#include "app/message_filter.h"
+#include "app/tray_hint.h"
 #include "device/keyboard_commands.h"
 #include "device/usb_presence.h"
 #include "markup/language_table.h"
 #include "model/key_code.h"
 #include "model/profile_store.h"
+#include "pages/burn_tool.h"
 #include "pages/message_box.h"
 #include "skin/modal_scope.h"
 #include "skin/skin_files.h"
@@ -19,6 +22,7 @@ namespace {
 constexpr SIZE kMainWindowSize{822, 544};
 // Where the four buttons of the window's own lie (the pages cover the rest).
 constexpr RECT kButtonArea{48, 2, 819, 90};
+constexpr UINT_PTR kTrayRetryTimer = 21;  // beside kHidRetryTimer (20)
 }
 
 // The main window ends only through its close sequence: Enter and Escape do nothing.
@@ -74,17 +78,9 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   firmwareProgress_->CreateModeless(hwnd());
 
   notifications_ = RegisterDeviceNotifications(hwnd());
-  tray_.Add(hwnd(), kTrayIconId, WM_TRAY_CALLBACK, icon_, Language.str_title);
+  AddTrayIcon();
   sessionRegistered_ = WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION) != FALSE;
-
-  // Let less privileged programs ask to hide, open or close the window.
-  using FilterFunction = BOOL(WINAPI*)(UINT, DWORD);
-  if (auto filter = reinterpret_cast<FilterFunction>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")))) {
-    filter(WM_HIDE_MAIN, MSGFLT_ADD);
-    filter(WM_OPEN_MAIN, MSGFLT_ADD);
-    filter(WM_CLOSE, MSGFLT_ADD);
-  }
+  AllowMessagesFromOtherPrograms(hwnd(), tray_.taskbarCreatedMessage());
   q730x::ReadFirmwareVersion();
   // A keyboard in its firmware loader goes straight to the burn tool.
   if (device.loaderPresent) PostMessageW(keyboardPage_->hwnd(), WM_START_BURN_TOOL, 0, 0);
@@ -137,6 +133,17 @@ void CKavexQ460KbConfigDlg::ShowMacroPage() {
 void CKavexQ460KbConfigDlg::HideWindow(int how) {
   ShowWindow(hwnd(), how);
   if (macroPage_) macroPage_->StopRecording();
+}
+
+// The icon, and once per installed version a notification that the utility
+// runs there: Windows 11 puts a new icon behind the overflow arrow, and the
+// window starts hidden.
+void CKavexQ460KbConfigDlg::AddTrayIcon() {
+  tray_.Add(hwnd(), kTrayIconId, WM_TRAY_CALLBACK, icon_, Language.str_title, kTrayRetryTimer);
+  if (TrayHintDue() && !Language.str_tray_hint.empty()) {
+    tray_.ShowNotification(Language.str_title, Language.str_tray_hint);
+    RememberTrayHintShown();
+  }
 }
 
 void CKavexQ460KbConfigDlg::CreateButtons() {
@@ -253,6 +260,7 @@ void CKavexQ460KbConfigDlg::UnregisterNotifications() {
 }
 
 LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (tray_.OnMessage(message, wParam)) return 0;  // a new taskbar, or the icon's retry
   switch (message) {
     case WM_WINDOWPOSCHANGING:
       // Hidden until the user first opens the window, whatever asks to show it.
@@ -311,6 +319,9 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_FIRMWARE_FAILED:
       FirmwareUpdateEnded(true);
       return 1;
+    case WM_BURN_TOOL_ENDED:
+      OnBurnToolEnded(DWORD(lParam));
+      return 0;
   }
   return SkinnedDialog::HandleMessage(message, wParam, lParam);
 }
@@ -345,6 +356,15 @@ void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(bool failed) {
   if (OpenHid()) ReadFirmwareVersion();
   if (shownBeforeUpdate_) ShowWindow(hwnd(), SW_SHOW);  // as it was before the update
   shownBeforeUpdate_ = false;
+}
+
+// The burn tool ended; its last word, if it said one, came before this. An
+// update still running was never reported: it failed, as on 0x70C.
+void CKavexQ460KbConfigDlg::OnBurnToolEnded(DWORD exitCode) {
+  if (!FirmwareUpdateActive) return;
+  OutputDebugStringW((L"Q730X: the burn tool ended without reporting, exit code " +
+                      std::to_wstring(exitCode) + L"\n").c_str());
+  FirmwareUpdateEnded(true);
 }
 
 void CKavexQ460KbConfigDlg::ExitForced() {

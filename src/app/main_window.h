@@ -40,6 +40,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
 
  private:
   void CreateButtons();
+  void AddTrayIcon();
   void Open();
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();
@@ -49,6 +50,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void ShowAbout();
   void OnFirmwareProgress(WPARAM show, LPARAM position);
   void FirmwareUpdateEnded(bool failed);
+  void OnBurnToolEnded(DWORD exitCode);
   void ExitForced();
   bool CreateKeyboardPage();
   void CreateMacroPage();

@@ -14,6 +14,7 @@
 #include "model/key_layout_table.h"
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
+#include "pages/burn_tool.h"
 #include "pages/key_edit.h"
 #include "pages/key_setting_dialog.h"
 #include "pages/message_box.h"
@@ -346,9 +347,7 @@ void CKeyboardDlg::StartBurnTool() {
   // puts it into its loader, which must not end the program.
   FirmwareUpdateActive = true;
   const std::wstring tool = ProgramFolder() + L"FWUpdate\\Q730XBurn.exe";
-  const auto started = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"open", tool.c_str(), L"-KAVEX", nullptr, SW_SHOWNORMAL));
-  if (started <= 32) {
+  if (!StartWatchedBurnTool(tool, GetParent(hwnd()))) {
     // No tool to report back: say the update failed and carry on as before.
     FirmwareUpdateActive = false;
     ShowMessageBox(Language.str_updateover2);

@@ -1,7 +1,6 @@
 #include "pages/program_links.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -61,14 +60,15 @@ std::wstring ForegroundProgramName() {
   if (!foreground) return unknown;
   DWORD processId = 0;
   GetWindowThreadProcessId(foreground, &processId);
-  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  // Only the limited query right: anti-cheat drivers refuse their games'
+  // memory (PROCESS_VM_READ) to every other program, but not their names.
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return unknown;
-  HMODULE mainModule = nullptr;
-  DWORD needed = 0;
-  if (!EnumProcessModules(process.get(), &mainModule, sizeof mainModule, &needed)) return unknown;
-  wchar_t name[MAX_PATH] = {};
-  if (GetModuleBaseNameW(process.get(), mainModule, name, MAX_PATH) == 0) return unknown;
-  return name;
+  wchar_t path[MAX_PATH] = {};
+  DWORD length = MAX_PATH;
+  if (!QueryFullProcessImageNameW(process.get(), 0, path, &length) || length == 0) return unknown;
+  const std::wstring full(path, length);
+  return full.substr(full.find_last_of(L"\\/") + 1);  // the base name, as the module name was
 }
 
 }  // namespace q730x
