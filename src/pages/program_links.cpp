@@ -64,11 +64,11 @@ std::wstring ForegroundProgramName() {
   // memory (PROCESS_VM_READ) to every other program, but not their names.
   UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return unknown;
-  wchar_t path[MAX_PATH] = {};
-  DWORD length = MAX_PATH;
-  if (!QueryFullProcessImageNameW(process.get(), 0, path, &length) || length == 0) return unknown;
-  const std::wstring full(path, length);
-  return full.substr(full.find_last_of(L"\\/") + 1);  // the base name, as the module name was
+  std::wstring path(32768, L'\0');  // a program may lie deeper than MAX_PATH
+  DWORD length = DWORD(path.size());
+  if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &length) || length == 0) return unknown;
+  path.resize(length);
+  return path.substr(path.find_last_of(L"\\/") + 1);  // the base name, as the module name was
 }
 
 }  // namespace q730x
