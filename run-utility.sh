@@ -5,6 +5,8 @@
 # Update checks (About in the tray menu) go to the maker's server over HTTPS,
 # https://www.kavex.com/software/Q730X/newver.xml, unless Q730X_UPDATE_SERVER
 # names another: its scheme, host and port replace the maker's, the path stays.
+# The script hands it to the utility as the UpdateServer value under
+# HKLM\Software\KAVEX\Q730X-Overrides (the utility reads no environment).
 #   Q730X_UPDATE_SERVER=http://127.0.0.1:8123 ./run-utility.sh
 # Without it this script points the utility at the build's local update server
 # (scripts/update-server.py, started with the test session), which offers

@@ -2,8 +2,9 @@
 ; the build's deployable folder:
 ;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> q730x.nsi
 ; It installs the program folder into Program Files, adds a Start-menu entry
-; and an uninstaller, and starts the utility with Windows. The language chosen
-; at the start becomes the utility's language too.
+; and an uninstaller, and starts the utility at every logon through a task of
+; the Task Scheduler. The language chosen at the start becomes the utility's
+; language too.
 ;
 ; Silent use: setup.exe /S [/LANGUAGE=zh-CN] [/D=C:\other folder]
 ;             Uninstall.exe /S [/REMOVESETTINGS]   (silently, settings are kept unless asked)
@@ -26,8 +27,13 @@ ManifestDPIAware true
 !define PRODUCT "Q730X Keyboard Utility"
 !define PUBLISHER "KAVEX"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KavexQ730X"
+; Older versions started the utility from this Run value. Windows never starts
+; a program that asks for elevation from there, so the logon task replaces it.
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "Kavex Q730X"
+; The logon task, and its definition as registered (kept for the administrator).
+!define LOGON_TASK "Kavex Q730X"
+!define LOGON_TASK_FILE "logon-task.xml"
 !define SETTINGS_KEY "Software\KAVEX\Q730X"
 !define MAIN_WINDOW_CLASS "Q730XMainWindow"
 !define STARTMENU_FOLDER "$SMPROGRAMS\Kavex Q730X"
@@ -36,6 +42,7 @@ ManifestDPIAware true
 !include "FileFunc.nsh"
 !include "x64.nsh"
 !include "LogicLib.nsh"
+!include "WordFunc.nsh"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -75,6 +82,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_RESERVEFILE_LANGDLL
 
 LangString RemoveSettings ${LANG_ENGLISH} "Also remove your profiles and macros?$\r$\n$\r$\nChoose No to keep them for a later installation."
+LangString TaskFailed ${LANG_ENGLISH} "The utility could not be set to start when you log on (Task Scheduler error $0).$\r$\n$\r$\nStart it from the Start menu, or install again."
+LangString TaskFailed ${LANG_SIMPCHINESE} "无法将本工具设置为登录时自动启动（任务计划程序错误 $0）。$\r$\n$\r$\n请从“开始”菜单启动它，或重新安装。"
+LangString FolderNotProtected ${LANG_ENGLISH} "The permissions of $INSTDIR could not be limited to administrators (error $0). Other users of this computer may be able to change the utility's files there."
+LangString FolderNotProtected ${LANG_SIMPCHINESE} "无法将 $INSTDIR 的权限限制为仅管理员可写（错误 $0）。此计算机的其他用户可能可以更改其中的工具文件。"
 LangString RemoveSettings ${LANG_SIMPCHINESE} "是否同时删除您的配置文件和宏？$\r$\n$\r$\n选择“否”可保留它们供以后安装使用。"
 
 ; Asks a running utility to close (everything it keeps is already stored, so
@@ -94,6 +105,107 @@ LangString RemoveSettings ${LANG_SIMPCHINESE} "是否同时删除您的配置文
     ${EndIf}
   ${EndIf}
 !macroend
+
+; Writes the logon task's definition into the program folder, as UTF-16 with
+; a byte-order mark (what the Task Scheduler reads): any user's logon starts
+; the installed utility with the highest rights that user has, in the user's
+; own session (the group principal Users runs with the interactive token of
+; whoever logs on), without a time limit (the default would end the utility
+; after three days), whatever the battery, once, at normal priority.
+Function WriteLogonTask
+  ${WordReplace} "$INSTDIR" "&" "&amp;" "+" $R1  ; the folder as XML text
+  FileOpen $R0 "$INSTDIR\${LOGON_TASK_FILE}" w
+  FileWriteUTF16LE /BOM $R0 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
+  FileWriteUTF16LE $R0 '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">$\r$\n'
+  FileWriteUTF16LE $R0 '  <RegistrationInfo>$\r$\n'
+  FileWriteUTF16LE $R0 '    <Author>${PUBLISHER}</Author>$\r$\n'
+  FileWriteUTF16LE $R0 '    <Description>Starts the ${PRODUCT} when a user logs on.</Description>$\r$\n'
+  FileWriteUTF16LE $R0 '  </RegistrationInfo>$\r$\n'
+  FileWriteUTF16LE $R0 '  <Triggers>$\r$\n'
+  FileWriteUTF16LE $R0 '    <LogonTrigger>$\r$\n'
+  FileWriteUTF16LE $R0 '      <Enabled>true</Enabled>$\r$\n'
+  FileWriteUTF16LE $R0 '    </LogonTrigger>$\r$\n'
+  FileWriteUTF16LE $R0 '  </Triggers>$\r$\n'
+  FileWriteUTF16LE $R0 '  <Principals>$\r$\n'
+  FileWriteUTF16LE $R0 '    <Principal id="Author">$\r$\n'
+  FileWriteUTF16LE $R0 '      <GroupId>S-1-5-32-545</GroupId>$\r$\n'
+  FileWriteUTF16LE $R0 '      <RunLevel>HighestAvailable</RunLevel>$\r$\n'
+  FileWriteUTF16LE $R0 '    </Principal>$\r$\n'
+  FileWriteUTF16LE $R0 '  </Principals>$\r$\n'
+  FileWriteUTF16LE $R0 '  <Settings>$\r$\n'
+  FileWriteUTF16LE $R0 '    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>$\r$\n'
+  FileWriteUTF16LE $R0 '    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>$\r$\n'
+  FileWriteUTF16LE $R0 '    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>$\r$\n'
+  FileWriteUTF16LE $R0 '    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>$\r$\n'
+  FileWriteUTF16LE $R0 '    <Priority>5</Priority>$\r$\n'
+  FileWriteUTF16LE $R0 '    <Enabled>true</Enabled>$\r$\n'
+  FileWriteUTF16LE $R0 '    <AllowStartOnDemand>true</AllowStartOnDemand>$\r$\n'
+  FileWriteUTF16LE $R0 '  </Settings>$\r$\n'
+  FileWriteUTF16LE $R0 '  <Actions Context="Author">$\r$\n'
+  FileWriteUTF16LE $R0 '    <Exec>$\r$\n'
+  FileWriteUTF16LE $R0 '      <Command>$R1\Q730X.exe</Command>$\r$\n'
+  FileWriteUTF16LE $R0 '      <WorkingDirectory>$R1</WorkingDirectory>$\r$\n'
+  FileWriteUTF16LE $R0 '    </Exec>$\r$\n'
+  FileWriteUTF16LE $R0 '  </Actions>$\r$\n'
+  FileWriteUTF16LE $R0 '</Task>$\r$\n'
+  FileClose $R0
+FunctionEnd
+
+; Registers the logon task (replacing one an earlier installation made) and
+; tells the user when the Task Scheduler refuses it.
+Function RegisterLogonTask
+  Call WriteLogonTask
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Create /F /TN "${LOGON_TASK}" /XML "$INSTDIR\${LOGON_TASK_FILE}"'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "schtasks /Create ended with $0"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(TaskFailed)" /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+; Sets $R0 to 1 when the full path $R1 is the folder given or lies below it.
+!macro SetIfBelow folder
+  StrLen $R2 "${folder}"
+  StrCpy $R3 "$R1" $R2      ; as long as the folder's path (compared ignoring case)
+  StrCpy $R4 "$R1" 1 $R2    ; the character after it
+  ${If} $R3 == "${folder}"
+    ${If} $R4 == ""
+    ${OrIf} $R4 == "\"
+      StrCpy $R0 1
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; A folder below Program Files inherits its protection: only administrators
+; (and the system) may change what is there. A folder chosen elsewhere (say
+; C:\Tools) would let every user write into it, and so plant a DLL or a
+; profile beside the elevated utility: it gets the same protection here, and
+; what it already holds takes it on too.
+Function ProtectInstallFolder
+  GetFullPathName $R1 "$INSTDIR"
+  StrCpy $R0 0
+  !insertmacro SetIfBelow "$PROGRAMFILES64"
+  !insertmacro SetIfBelow "$PROGRAMFILES32"
+  ${If} $R0 == 1
+    Return
+  ${EndIf}
+  ; Owned by the Administrators (an owner may always change the permissions,
+  ; and a user may have made the folder beforehand); Administrators and SYSTEM
+  ; full control, Users read and run; nothing inherited.
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
+  Pop $0
+  ${If} $0 == 0
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+    Pop $0
+  ${EndIf}
+  ${If} $0 != 0
+    DetailPrint "icacls ended with $0"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderNotProtected)" /SD IDOK
+    Return
+  ${EndIf}
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
+  Pop $0
+FunctionEnd
 
 Function .onInit
   SetRegView 64
@@ -120,6 +232,8 @@ FunctionEnd
 Section "Program" SecProgram
   SectionIn RO
   !insertmacro CloseRunningUtility
+  CreateDirectory "$INSTDIR"
+  Call ProtectInstallFolder
   SetOutPath "$INSTDIR"
   File "${DIST}\Q730X.exe"
   File "${DIST}\q730xctl.exe"
@@ -147,8 +261,10 @@ Section "Program" SecProgram
   CreateShortcut "${STARTMENU_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\Q730X.exe"
   CreateShortcut "${STARTMENU_FOLDER}\Uninstall ${PRODUCT}.lnk" "$INSTDIR\Uninstall.exe"
 
-  ; The tray program starts with Windows.
-  WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\Q730X.exe"'
+  ; The tray program starts at every logon, through the Task Scheduler; the
+  ; Run value of an older version would never start it.
+  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  Call RegisterLogonTask
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -181,6 +297,7 @@ Section "Uninstall"
   Delete "$INSTDIR\ScreenClip.exe"
   Delete "$INSTDIR\Q730XVirtualKeyboard.exe"
   Delete "$INSTDIR\language.xml"
+  Delete "$INSTDIR\${LOGON_TASK_FILE}"
   RMDir /r "$INSTDIR\lang"
   RMDir /r "$INSTDIR\skins"
   RMDir /r "$INSTDIR\FWUpdate"
@@ -188,7 +305,9 @@ Section "Uninstall"
   Delete "${STARTMENU_FOLDER}\${PRODUCT}.lnk"
   Delete "${STARTMENU_FOLDER}\Uninstall ${PRODUCT}.lnk"
   RMDir "${STARTMENU_FOLDER}"
-  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Delete /F /TN "${LOGON_TASK}"'
+  Pop $0
+  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"  ; left by an older version
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
   ; The profiles and macros are the user's: removed only when the user says so.
@@ -200,6 +319,7 @@ Section "Uninstall"
   ${EndIf}
   RMDir /r "$INSTDIR\profile"
   DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey HKLM "${SETTINGS_KEY}-Overrides"  ; switches a developer set
   DeleteRegKey /ifempty HKLM "Software\KAVEX"
   keep_settings:
 

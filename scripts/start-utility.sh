@@ -15,7 +15,15 @@ shots="$build/screenshots"
 display=":$(head -n1 "$build/test-session/xvfb.display")"
 mkdir -p "$shots"
 
-export Q730X_DEVICE=virtual
+# The elevated utility takes its switches only from a registry key that only
+# administrators can write, never from the environment.
+overrides='HKLM\Software\KAVEX\Q730X-Overrides'
+override() {  # override NAME [VALUE]: sets the switch, or removes it without a value
+  if [ $# -eq 2 ]; then "$run" reg add "$overrides" /v "$1" /t REG_SZ /d "$2" /f >/dev/null
+  else "$run" reg delete "$overrides" /v "$1" /f >/dev/null 2>&1 || true; fi
+}
+override Device virtual
+override VirtualKeyboardPipe  # the default pipe, whatever a test left
 
 # Update checks go to the session's local update server, which offers
 # firmware 1.3, unless Q730X_UPDATE_SERVER names a server already.
@@ -24,8 +32,9 @@ if [ -z "${Q730X_UPDATE_SERVER:-}" ] && [ -s "$port_file" ]; then
   port="$(cat "$port_file")"
   python3 "$here/scripts/update-server.py" --root "$build/test-session/update-server" \
     --demo 1.3 --demo-only --port "$port"
-  export Q730X_UPDATE_SERVER="http://127.0.0.1:$port"
+  Q730X_UPDATE_SERVER="http://127.0.0.1:$port"
 fi
+if [ -n "${Q730X_UPDATE_SERVER:-}" ]; then override UpdateServer "$Q730X_UPDATE_SERVER"; else override UpdateServer; fi
 # The virtual keyboard serves until it is told to stop; a running one is reused.
 if ! "$run" "$dist/Q730XVirtualKeyboard.exe" ping >/dev/null 2>&1; then
   setsid "$run" "$dist/Q730XVirtualKeyboard.exe" serve </dev/null >/dev/null 2>&1 &

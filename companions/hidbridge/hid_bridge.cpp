@@ -4,8 +4,8 @@
 //
 // OpenHidDevice(usagePage, usage, 0, 0, 0, 0, shareMode, flags): the utility
 // passes 0xFF01, 1, 0, 0, 0, 0, 1 (share read), 0x40000000 (overlapped).
-// With Q730X_DEVICE=virtual the virtual keyboard is asked instead; its pipe
-// connection is the handle then.
+// With the Device switch set to "virtual" the virtual keyboard is asked
+// instead; its pipe connection is the handle then.
 #include <windows.h>
 #include <setupapi.h>
 // MinGW's HID headers do not declare C linkage themselves.

@@ -4,6 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include "model/admin_overrides.h"
 #include "model/win_handles.h"
 
 namespace q730x::screenclip {
@@ -11,13 +12,6 @@ namespace {
 
 // The most files one second's name can take before giving up.
 constexpr unsigned kMostAttempts = 1000;
-
-std::optional<std::wstring> FolderVariable() {
-  wchar_t value[MAX_PATH];
-  const DWORD n = GetEnvironmentVariableW(kFolderVariable, value, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return std::nullopt;
-  return std::wstring(value, n);
-}
 
 std::optional<std::wstring> PicturesFolder() {
   PWSTR path = nullptr;
@@ -37,7 +31,7 @@ bool EnsureFolder(const std::wstring& folder) {
 }  // namespace
 
 std::optional<std::wstring> CaptureFolder() {
-  std::optional<std::wstring> folder = FolderVariable();
+  std::optional<std::wstring> folder = ReadOverride(kCaptureFolderOverride);
   if (!folder) folder = PicturesFolder();
   if (!folder || folder->empty()) return std::nullopt;
   if (!EnsureFolder(*folder)) return std::nullopt;

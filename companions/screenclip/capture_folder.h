@@ -8,12 +8,10 @@
 
 namespace q730x::screenclip {
 
-// Tests point captures elsewhere with this variable, so that they never
-// write into the user's own pictures.
-inline constexpr wchar_t kFolderVariable[] = L"Q730X_SCREENCLIP_FOLDER";
-
-// The folder named by kFolderVariable when it is set, else the user's
-// Pictures folder; created when missing. Ends in a backslash.
+// The folder named by the CaptureFolder switch (model/admin_overrides.h;
+// tests use it so that they never write into the user's own pictures) when
+// it is set, else the user's Pictures folder; created when missing. Ends in
+// a backslash.
 std::optional<std::wstring> CaptureFolder();
 
 // Creates a new, empty file in folder named for the time, counting up on a

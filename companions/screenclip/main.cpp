@@ -55,8 +55,8 @@ class ComSession {
 };
 
 int Capture(CaptureTarget target) {
-  // Screen coordinates in physical pixels, whatever the display scaling.
-  SetProcessDPIAware();
+  // Screen coordinates are in physical pixels, whatever the display scaling:
+  // the manifest makes the tool per-monitor DPI aware.
   const std::optional<RECT> area = CaptureArea(target);
   if (!area) return kCaptureFailed;
   UniqueBitmap picture = GrabScreen(*area);

@@ -40,7 +40,8 @@ const char kUsage[] =
     "  log [clear]                print (or clear) the request log\n"
     "  factory                    back to the factory state\n"
     "  ping | stop\n"
-    "The pipe defaults to Q730X_VKB_PIPE or \\\\.\\pipe\\q730x-virtual-keyboard;\n"
+    "The pipe defaults to the VirtualKeyboardPipe value under\n"
+    "HKEY_LOCAL_MACHINE\\Software\\KAVEX\\Q730X-Overrides or \\\\.\\pipe\\q730x-virtual-keyboard;\n"
     "the state file to Q730X_VKB_STATE or %LOCALAPPDATA%\\Q730X\\virtual-keyboard.state.\n";
 
 std::string ToUtf8(const std::wstring& text) {

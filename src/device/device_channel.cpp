@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "model/admin_overrides.h"
 #include "model/win_handles.h"
 #include "device/virtual_pipe_client.h"
 
@@ -73,9 +74,8 @@ class VirtualChannel final : public DeviceChannel {
 }  // namespace
 
 bool UseVirtualDevice() {
-  wchar_t value[32];
-  const DWORD n = GetEnvironmentVariableW(L"Q730X_DEVICE", value, 32);
-  return n > 0 && n < 32 && lstrcmpiW(value, L"virtual") == 0;
+  const std::optional<std::wstring> device = ReadOverride(kDeviceOverride);
+  return device && lstrcmpiW(device->c_str(), L"virtual") == 0;
 }
 
 std::unique_ptr<DeviceChannel> OpenDeviceChannel() {

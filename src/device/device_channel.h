@@ -1,8 +1,9 @@
 // The narrow seam between the utility and the keyboard's driver: open the
 // device, make control calls on it, close it (by destroying the channel).
-// The production channel is the driver device "\\.\kxqd730x"; setting the
-// environment variable Q730X_DEVICE=virtual selects the virtual keyboard's
-// named pipe instead. Everything above this seam is the same in both cases.
+// The production channel is the driver device "\\.\kxqd730x"; the Device
+// switch set to "virtual" (model/admin_overrides.h) selects the virtual
+// keyboard's named pipe instead. Everything above this seam is the same in
+// both cases.
 #pragma once
 
 #include <windows.h>
@@ -21,7 +22,7 @@ class DeviceChannel {
                        DWORD outputLength, DWORD* returned) = 0;
 };
 
-// True when Q730X_DEVICE is "virtual".
+// True when the Device switch is "virtual".
 bool UseVirtualDevice();
 
 // Opens the driver device (or the virtual keyboard); null when it is not there.

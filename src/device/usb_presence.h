@@ -1,7 +1,7 @@
 // Whether the keyboard (or its firmware loader) is on the USB bus: the
 // hardware id test, the start-up wait for the keyboard, and the reading of a
-// device-change notification. Through the virtual keyboard when
-// Q730X_DEVICE=virtual, through SetupAPI otherwise.
+// device-change notification. Through the virtual keyboard when the Device
+// switch says "virtual" (model/admin_overrides.h), through SetupAPI otherwise.
 #pragma once
 
 #include <windows.h>

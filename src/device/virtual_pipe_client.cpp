@@ -2,13 +2,12 @@
 
 #include <vector>
 
+#include "model/admin_overrides.h"
+
 namespace q730x::vkb {
 
 std::wstring VirtualPipeName() {
-  wchar_t buffer[512];
-  DWORD n = GetEnvironmentVariableW(L"Q730X_VKB_PIPE", buffer, 512);
-  if (n > 0 && n < 512) return std::wstring(buffer, n);
-  return kDefaultPipeName;
+  return ReadOverride(kPipeOverride).value_or(kDefaultPipeName);
 }
 
 // A connection that is not greeted within this time is given up and made

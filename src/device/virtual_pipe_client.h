@@ -11,7 +11,8 @@
 
 namespace q730x::vkb {
 
-// The pipe named by Q730X_VKB_PIPE, or the default name.
+// The pipe named by the VirtualKeyboardPipe switch (model/admin_overrides.h),
+// or the default name.
 std::wstring VirtualPipeName();
 
 class PipeClient {

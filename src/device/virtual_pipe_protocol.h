@@ -23,7 +23,6 @@
 namespace q730x::vkb {
 
 constexpr const wchar_t* kDefaultPipeName = L"\\\\.\\pipe\\q730x-virtual-keyboard";
-constexpr const char* kPipeEnvironmentVariable = "Q730X_VKB_PIPE";
 constexpr const char* kStateEnvironmentVariable = "Q730X_VKB_STATE";
 
 enum MessageType : std::uint32_t {

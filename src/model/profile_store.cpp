@@ -196,21 +196,40 @@ void LoadProfile(int n) {
   }
 }
 
-void SaveProfile(int n) {
-  if (!ValidProfile(n)) return;
+bool ReadProfile(int n) {
+  if (!ValidProfile(n)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const UniqueRegKey key = OpenStoreKeyForReading(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
+  if (!key) return false;
+  if (!ReadFixedBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes))
+    buffers::KeyMatrix = DefaultMatrix;
+  if (!ReadFixedBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes))
+    buffers::AuxInfo.fill(AuxRecord{});
+  if (!ReadFixedBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes))
+    buffers::ConfigInfo = ConfigInfo::Defaults();
+  const UniqueRegKey root = OpenStoreKeyForReading(HKEY_LOCAL_MACHINE, kStoreRootPath);
+  if (!ReadFixedBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes))
+    buffers::MacroUse.fill(0);
+  return true;
+}
+
+bool SaveProfile(int n) {
+  if (!ValidProfile(n)) return false;
   // A key that vanished is made again and given the buffers as they are: the
   // matrix still points at the actions and macros that AuxInfo names.
   UniqueRegKey key = OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
   if (!key) key = CreateStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n));
-  WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
-  WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes);
-  WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes);
+  bool saved = WriteBinary(key.get(), kMatrixValue, buffers::KeyMatrix.bytes(), kMatrixBytes);
+  saved = WriteBinary(key.get(), kAuxInfoValue, buffers::AuxInfo.data(), kAuxInfoBytes) && saved;
+  saved = WriteBinary(key.get(), kConfigInfoValue, &buffers::ConfigInfo, kConfigInfoBytes) && saved;
   UniqueRegKey root = OpenRoot();
   if (!root) {
     root = CreateRoot();
     buffers::MacroUse.fill(0);
   }
-  WriteBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes);
+  return WriteBinary(root.get(), kMacroUseValue, buffers::MacroUse.data(), kMacroUseBytes) && saved;
 }
 
 void ExportProfileFiles(int n) {

@@ -30,9 +30,15 @@ void SyncProfileFiles();
 // defaults and written back.
 void LoadProfile(int n);
 
+// Fills the same buffers from profile n without writing anything, with read
+// access only: a missing or damaged value reads as its default. False (with
+// the reason as the last error) when the profile's key does not open.
+bool ReadProfile(int n);
+
 // Writes KeyMatrix, AuxInfo and ConfigInfo to profile n and MacroUse to the root,
-// as they are; a profile key that vanished is created again.
-void SaveProfile(int n);
+// as they are; a profile key that vanished is created again. False when any
+// of them was not written.
+bool SaveProfile(int n);
 
 // Writes profile n's file from what the registry holds; n = -1 writes all five.
 void ExportProfileFiles(int n);

@@ -11,6 +11,16 @@ UniqueRegKey OpenStoreKey(HKEY parent, const std::wstring& path) {
   return key;
 }
 
+UniqueRegKey OpenStoreKeyForReading(HKEY parent, const std::wstring& path) {
+  UniqueRegKey key;
+  const LSTATUS status = RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, key.receive());
+  if (status != ERROR_SUCCESS) {
+    key.release();
+    SetLastError(DWORD(status));
+  }
+  return key;
+}
+
 UniqueRegKey CreateStoreKey(HKEY parent, const std::wstring& path) {
   UniqueRegKey key;
   if (RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kStoreAccess,

@@ -19,6 +19,10 @@ constexpr REGSAM kStoreAccess = 0x2001F;
 
 // Opens an existing key; empty when it does not open.
 UniqueRegKey OpenStoreKey(HKEY parent, const std::wstring& path);
+// Opens an existing key for reading only (what a user without administrator
+// rights may do with the store); empty, with the reason as the last error,
+// when it does not open.
+UniqueRegKey OpenStoreKeyForReading(HKEY parent, const std::wstring& path);
 // Opens a key, creating it (non-volatile) when it is missing.
 UniqueRegKey CreateStoreKey(HKEY parent, const std::wstring& path);
 

@@ -1,13 +1,11 @@
 #include "update/update_address.h"
 
-#include <windows.h>
+#include "model/admin_overrides.h"
 
 namespace q730x {
 
 std::wstring UpdateServer() {
-  wchar_t value[1024];
-  const DWORD n = GetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", value, 1024);
-  std::wstring server = n > 0 && n < 1024 ? std::wstring(value, n) : std::wstring();
+  std::wstring server = ReadOverride(kUpdateServerOverride).value_or(L"");
   while (!server.empty() && server.back() == L'/') server.pop_back();
   return server.empty() ? std::wstring(kDefaultUpdateServer) : server;
 }

@@ -33,9 +33,9 @@ TEST_F(HidBridgeTest, OpenHidDeviceGivesAHandleOnlyWhileTheKeyboardIsReady) {
     EXPECT_FALSE(opens()) << off;
   }
   // Without the virtual keyboard there is nothing to open either.
-  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", L"\\\\.\\pipe\\q730x-test-nobody-here");
+  test::SetOverride(kPipeOverride, L"\\\\.\\pipe\\q730x-test-nobody-here");
   EXPECT_FALSE(opens());
-  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", keyboard().pipe().c_str());
+  test::SetOverride(kPipeOverride, keyboard().pipe().c_str());
 }
 
 TEST_F(HidBridgeTest, TheLinkLoadsTheLibraryFromItsOwnFolderAndReopensTheHandle) {

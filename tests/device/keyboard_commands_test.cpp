@@ -217,10 +217,10 @@ TEST_F(KeyboardCommandsTest, EveryCommandFailsAtOnceWhenTheDeviceIsClosed) {
   EXPECT_TRUE(keyboard().LogWith("code=").empty());
 }
 
-// Without Q730X_DEVICE the real driver is used; it is not installed here.
+// Without the Device switch the real driver is used; it is not installed here.
 TEST_F(KeyboardCommandsTest, TheRealDriverPathFailsCleanlyWhenTheDriverIsMissing) {
   link_.StopLink();
-  SetEnvironmentVariableW(L"Q730X_DEVICE", nullptr);
+  test::SetOverride(kDeviceOverride, nullptr);
   CUSBDriver real;
   real.StartLink(nullptr);
   EXPECT_FALSE(OpenDriver());
@@ -231,7 +231,7 @@ TEST_F(KeyboardCommandsTest, TheRealDriverPathFailsCleanlyWhenTheDriverIsMissing
   EXPECT_FALSE(WriteKeyMatrix(NumberedMatrix()));
   EXPECT_TRUE(CloseDriver());
   real.StopLink();
-  SetEnvironmentVariableW(L"Q730X_DEVICE", L"virtual");
+  test::SetOverride(kDeviceOverride, L"virtual");
 }
 
 }  // namespace

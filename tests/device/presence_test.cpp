@@ -333,9 +333,8 @@ TEST_F(VirtualPresenceTest, ARemovalRightAfterTheRegistrationIsNotMissed) {
 
 TEST(SystemPresence, RealBusHasNoKeyboardHereAndRegistersCleanly) {
   // The real side, whatever this process was pointed at; put back at the end.
-  wchar_t before[32] = L"";
-  const bool hadValue = GetEnvironmentVariableW(L"Q730X_DEVICE", before, 32) > 0;
-  SetEnvironmentVariableW(L"Q730X_DEVICE", nullptr);
+  const std::optional<std::wstring> before = ReadOverride(kDeviceOverride);
+  test::SetOverride(kDeviceOverride, nullptr);
   EXPECT_FALSE(UsbDevicePresent(kKeyboardHardwareId));
   // A top-level window, as the main window is.
   HWND top = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -344,7 +343,7 @@ TEST(SystemPresence, RealBusHasNoKeyboardHereAndRegistersCleanly) {
   EXPECT_NE(registration, nullptr);
   registration.reset();
   DestroyWindow(top);
-  if (hadValue) SetEnvironmentVariableW(L"Q730X_DEVICE", before);
+  if (before) test::SetOverride(kDeviceOverride, before->c_str());
 }
 
 }  // namespace

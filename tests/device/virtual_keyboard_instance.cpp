@@ -73,8 +73,7 @@ bool VirtualKeyboardInstance::Start(const std::string& tag, bool freshState) {
   state_ = std::wstring(temp) + L"q730x-test-" + name + L".state";
   if (freshState) DeleteFileW(state_.c_str());
 
-  SetEnvironmentVariableW(L"Q730X_DEVICE", L"virtual");
-  SetEnvironmentVariableW(L"Q730X_VKB_PIPE", pipe_.c_str());
+  if (!SetOverride(kDeviceOverride, L"virtual") || !SetOverride(kPipeOverride, pipe_.c_str())) return false;
 
   const std::wstring exe = DistFolder() + L"Q730XVirtualKeyboard.exe";
   std::wstring commandLine = L"\"" + exe + L"\" --pipe " + pipe_ + L" serve --state \"" + state_ +

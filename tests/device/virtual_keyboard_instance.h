@@ -1,6 +1,6 @@
 // A private virtual keyboard for one test executable: its own pipe and state
-// file, so tests run in any order and side by side. Starting it points this
-// process (Q730X_DEVICE, Q730X_VKB_PIPE) at it.
+// file, so tests run in any order. Starting it points the programs of the
+// test (the Device and VirtualKeyboardPipe switches) at it.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "model/admin_overrides.h"
 #include "model/win_handles.h"
+#include "override_switches.h"
 
 namespace q730x::test {
 

@@ -42,7 +42,7 @@ class FirmwareUnplugTest : public test::VirtualKeyboardSuite {
     StartKeyboard("firmware-unplug");
     ASSERT_TRUE(LoadLanguageTable(test::DistFolder() + L"language.xml", texts_));
     ASSERT_TRUE(server_.available()) << "the test session started no update server (python3?)";
-    SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", server_.Address().c_str());
+    test::SetOverride(kUpdateServerOverride, server_.Address().c_str());
   }
   static void TearDownTestSuite() {
     std::printf("unplugged during a firmware update: %d tried, %d survived, %d lost data\n", tally.tried,

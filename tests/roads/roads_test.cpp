@@ -169,7 +169,7 @@ class Road3 : public KeyboardPageTest {
   void BeforeStart() override {
     while (!FirstCapture().empty()) DeleteFileW(FirstCapture().c_str());
     CreateDirectoryW(Captures().c_str(), nullptr);
-    SetEnvironmentVariableW(L"Q730X_SCREENCLIP_FOLDER", Captures().c_str());
+    test::SetOverride(kCaptureFolderOverride, Captures().c_str());
     // Key position 5 of profile 1: capture the desktop (action kind 1).
     ASSERT_EQ(RunSettingsTool(L"set 1 5 C1050003"), 0u);
   }
@@ -341,7 +341,7 @@ class UpdateRoad : public KeyboardPageTest {
  protected:
   void BeforeStart() override {
     ASSERT_TRUE(server_.available()) << "the test session started no update server (python3?)";
-    SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", server_.Address().c_str());
+    test::SetOverride(kUpdateServerOverride, server_.Address().c_str());
     ASSERT_TRUE(server_.SetFaults(""));
     texts_ = Texts();
     ASSERT_TRUE(LoadSkinBitmap(DistFolder() + L"skins\\messagebox\\Message_Normal.bmp", boxPicture_, nullptr));

@@ -12,6 +12,8 @@
 
 #include "device/action_platform.h"
 #include "model/program_folder.h"
+#include "model/admin_overrides.h"
+#include "override_switches.h"
 #include "skin/gdi_handles.h"
 
 namespace q730x {
@@ -100,7 +102,7 @@ LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 // Every test has a red 400 x 300 window at (200, 150) in front, and its
-// captures go to a folder of its own through the tool's folder variable.
+// captures go to a folder of its own through the tool's folder switch.
 class ScreenClipCapture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -108,7 +110,7 @@ class ScreenClipCapture : public ::testing::Test {
     Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
     captures_ = TestFolder() + L"screenclip-captures-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(captures_.c_str(), nullptr);
-    SetEnvironmentVariableW(L"Q730X_SCREENCLIP_FOLDER", captures_.c_str());
+    test::SetOverride(kCaptureFolderOverride, captures_.c_str());
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = PlainWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -119,7 +121,7 @@ class ScreenClipCapture : public ::testing::Test {
   static void TearDownTestSuite() {
     EmptyFolder(captures_);
     RemoveDirectoryW(captures_.c_str());
-    SetEnvironmentVariableW(L"Q730X_SCREENCLIP_FOLDER", nullptr);
+    test::SetOverride(kCaptureFolderOverride, nullptr);
     Gdiplus::GdiplusShutdown(gdiplus_);
   }
   void SetUp() override {
@@ -202,9 +204,9 @@ TEST_F(ScreenClipCapture, AFolderThatCannotBeMadeIsAFailedCapture) {
   const std::wstring blocker = captures_ + L"blocker";
   CloseHandle(CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  SetEnvironmentVariableW(L"Q730X_SCREENCLIP_FOLDER", (blocker + L"\\below").c_str());
+  test::SetOverride(kCaptureFolderOverride, (blocker + L"\\below").c_str());
   const int status = RunTool(Tool() + L" -t desktop -p");
-  SetEnvironmentVariableW(L"Q730X_SCREENCLIP_FOLDER", captures_.c_str());
+  test::SetOverride(kCaptureFolderOverride, captures_.c_str());
   EXPECT_EQ(status, 1);
   EXPECT_TRUE(FilesIn(captures_, L"*.png").empty());
 }

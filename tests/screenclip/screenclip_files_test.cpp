@@ -7,6 +7,8 @@
 #include "capture_command_line.h"
 #include "capture_file_name.h"
 #include "capture_folder.h"
+#include "model/admin_overrides.h"
+#include "override_switches.h"
 
 namespace q730x::screenclip {
 namespace {
@@ -72,16 +74,16 @@ std::string ReadAll(const std::wstring& path) {
 }
 
 // A folder of its own, below one that does not exist yet, named by the
-// folder variable for each case.
+// folder switch for each case.
 class CaptureFolderFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     parent_ = TestFolder() + L"screenclip-files-" + std::to_wstring(GetCurrentProcessId());
     folder_ = parent_ + L"\\new folder";
-    SetEnvironmentVariableW(kFolderVariable, folder_.c_str());
+    test::SetOverride(kCaptureFolderOverride, folder_.c_str());
   }
   void TearDown() override {
-    SetEnvironmentVariableW(kFolderVariable, nullptr);
+    test::SetOverride(kCaptureFolderOverride, nullptr);
     for (const wchar_t* name : {L"Capture 2026-12-09 17-55-03.png", L"Capture 2026-12-09 17-55-03 (2).png",
                                 L"Capture 2026-12-09 17-55-03 (3).png"})
       DeleteFileW((folder_ + L"\\" + name).c_str());
@@ -116,7 +118,7 @@ TEST_F(CaptureFolderFiles, AFolderBelowAFileCannotBeMade) {
   HANDLE blocker = CreateFileW(folder_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   CloseHandle(blocker);
-  SetEnvironmentVariableW(kFolderVariable, (folder_ + L"\\below").c_str());
+  test::SetOverride(kCaptureFolderOverride, (folder_ + L"\\below").c_str());
   EXPECT_EQ(CaptureFolder(), std::nullopt);
   DeleteFileW(folder_.c_str());
 }

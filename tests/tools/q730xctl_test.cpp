@@ -1,10 +1,13 @@
 // q730xctl as people run it: a backup exported, the store wiped and the
 // backup imported gives the registry and the profile files back byte for
-// byte; a dry run and a refused file change nothing; the device commands
-// reach the (virtual) keyboard through the utility's own link.
+// byte; a dry run and a refused file change nothing; without administrator
+// rights it looks but changes nothing; the device commands reach the
+// (virtual) keyboard through the utility's own link.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -197,6 +200,73 @@ TEST_F(BackupTest, ADamagedOrHostileFileIsRefusedAndNothingChanges) {
   // Not a backup at all.
   test::WriteFileBytes(backup_, {'[', '1', ']'});
   EXPECT_EQ(RunTool(L"import " + Backup()).exitCode, 1u);
+  ExpectSameImage(ReadImage(), before);
+}
+
+// ---- From an ordinary console -------------------------------------------------
+
+// Lets everybody only read a key (as a user without administrator rights may)
+// while it lives; its owner may always change the permissions back.
+class ReadOnlyKey {
+ public:
+  explicit ReadOnlyKey(const std::wstring& path) : path_(path) { EXPECT_TRUE(Apply(L"D:P(A;OICI;KR;;;WD)")); }
+  ~ReadOnlyKey() { Apply(L"D:P(A;OICI;KA;;;WD)"); }
+  ReadOnlyKey(const ReadOnlyKey&) = delete;
+  ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+ private:
+  bool Apply(const wchar_t* sddl) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    bool done = ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr) &&
+                RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    RegCloseKey(key);
+    return done;
+  }
+  std::wstring path_;
+};
+
+// Runs the tool as if from a console without administrator rights (every
+// process is elevated here, so the tool's own switch stands in for that).
+ToolRun RunUnelevated(const std::wstring& arguments) {
+  SetEnvironmentVariableW(L"Q730XCTL_ACT_UNELEVATED", L"1");
+  ToolRun run = RunTool(arguments);
+  SetEnvironmentVariableW(L"Q730XCTL_ACT_UNELEVATED", nullptr);
+  return run;
+}
+
+TEST_F(BackupTest, WithoutElevationLookingWorksAndEveryChangeIsRefusedUntouched) {
+  const StoreImage before = ReadImage();
+  const ToolRun shown = RunUnelevated(L"show 1");
+  EXPECT_EQ(shown.exitCode, 0u) << shown.output;
+  EXPECT_NE(shown.output.find("   17  0x00060100  *"), std::string::npos) << shown.output;
+  EXPECT_EQ(RunUnelevated(L"export " + Backup()).exitCode, 0u);
+  EXPECT_EQ(RunUnelevated(L"import --dry-run " + Backup()).exitCode, 0u);
+
+  for (const std::wstring& command : {std::wstring(L"init"), std::wstring(L"set 1 9 00190100"),
+                                      L"import " + Backup(), std::wstring(L"apply 1"), std::wstring(L"rate 500")}) {
+    const ToolRun run = RunUnelevated(command);
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    EXPECT_NE(run.output.find("run this from an administrator prompt"), std::string::npos) << run.output;
+  }
+  ExpectSameImage(ReadImage(), before);
+}
+
+TEST_F(BackupTest, ShowNeedsOnlyReadAccessAndSetReportsASaveTheRegistryRefused) {
+  const StoreImage before = ReadImage();
+  {
+    const ReadOnlyKey root(kRoot), profile(ProfileKeyPath(0));
+    const ToolRun shown = RunTool(L"show 1");
+    EXPECT_EQ(shown.exitCode, 0u) << shown.output;
+    EXPECT_NE(shown.output.find("   17  0x00060100  *"), std::string::npos) << shown.output;
+
+    const ToolRun set = RunTool(L"set 1 9 00190100");
+    EXPECT_EQ(set.exitCode, 1u) << set.output;
+    EXPECT_NE(set.output.find("profile 1 could not be saved to the registry"), std::string::npos) << set.output;
+    EXPECT_EQ(set.output.find("profile 1 position 9:"), std::string::npos) << set.output;
+  }
   ExpectSameImage(ReadImage(), before);
 }
 

@@ -41,7 +41,7 @@ class FirmwareUpdateSuite : public test::VirtualKeyboardSuite {
   static void LoadTexts() {
     ASSERT_TRUE(LoadLanguageTable(test::DistFolder() + L"language.xml", texts_));
     ASSERT_TRUE(server_.available()) << "the test session started no update server (python3?)";
-    SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", server_.Address().c_str());
+    test::SetOverride(kUpdateServerOverride, server_.Address().c_str());
     DeleteFileW(ImageFile().c_str());
     if (!boxPicture_)
       LoadSkinBitmap(test::DistFolder() + L"skins\\messagebox\\Message_Normal.bmp", boxPicture_, nullptr);

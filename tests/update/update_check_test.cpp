@@ -56,12 +56,16 @@ class UpdateCheckTest : public ::testing::Test {
   std::wstring folder_;
 };
 
-TEST(UpdateAddress, TheMakersServerOverHttpsUnlessTheEnvironmentNamesAnother) {
-  SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", nullptr);
+// Only the administrators' switch names another server: a program of the
+// user can set the environment of the elevated utility, not that key.
+TEST(UpdateAddress, TheMakersServerOverHttpsUnlessTheAdministratorsSwitchNamesAnother) {
+  test::SetOverride(kUpdateServerOverride, nullptr);
+  SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", L"http://127.0.0.1:8666");
   EXPECT_EQ(UpdateDescriptionUrl(), L"https://www.kavex.com/software/Q730X/newver.xml");
-  SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", L"http://127.0.0.1:8123/");
-  EXPECT_EQ(UpdateDescriptionUrl(), L"http://127.0.0.1:8123/software/Q730X/newver.xml");
   SetEnvironmentVariableW(L"Q730X_UPDATE_SERVER", nullptr);
+  test::SetOverride(kUpdateServerOverride, L"http://127.0.0.1:8123/");
+  EXPECT_EQ(UpdateDescriptionUrl(), L"http://127.0.0.1:8123/software/Q730X/newver.xml");
+  test::SetOverride(kUpdateServerOverride, nullptr);
 }
 
 TEST(VersionValues, TwoDigitsFromFixedPlacesAnythingElseCountsZero) {

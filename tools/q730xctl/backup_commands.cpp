@@ -10,6 +10,7 @@
 #include "backup_format.h"
 #include "command.h"
 #include "console.h"
+#include "elevation.h"
 #include "markup/language_table.h"
 #include "model/file_io.h"
 #include "model/win_handles.h"
@@ -130,6 +131,7 @@ int Import(const std::vector<std::wstring>& arguments) {
     else return kExitUsage;
   }
   if (path.empty()) return kExitUsage;
+  if (!dryRun && !MayWriteSettings()) return kExitFailure;
   std::string text;
   if (!ReadWholeFile(path, text)) {
     PrintError("could not read " + ToUtf8(path) + " (missing, unreadable or larger than 64 MB)");

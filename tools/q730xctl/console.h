@@ -1,4 +1,4 @@
-// Console output of q730xctl: UTF-8 lines on the standard streams.
+// Output of q730xctl: UTF-16 on a console, UTF-8 bytes when redirected.
 #pragma once
 
 #include <string>
@@ -8,6 +8,8 @@ namespace q730x::ctl {
 
 std::string ToUtf8(std::wstring_view text);
 std::string ToUtf8(std::u16string_view text);
+// The system's text for a Win32 error code, in UTF-8, with its number.
+std::string SystemMessage(unsigned long error);
 
 // printf-style line to standard output; the text is UTF-8.
 void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,8 +1,8 @@
 // Device commands: device (what the keyboard says of itself), apply N (the
 // utility's own download of profile N, saved as the utility saves it) and
 // rate R (the report rate). They reach the keyboard through the same driver
-// link as the utility: the real driver, or the virtual keyboard when
-// Q730X_DEVICE=virtual.
+// link as the utility: the real driver, or the virtual keyboard when the
+// Device switch says so (model/admin_overrides.h).
 #include <windows.h>
 
 #include <memory>
@@ -10,6 +10,7 @@
 
 #include "command.h"
 #include "console.h"
+#include "elevation.h"
 #include "device/configuration_download.h"
 #include "device/driver_link.h"
 #include "device/keyboard_commands.h"
@@ -94,6 +95,7 @@ int Apply(const std::vector<std::wstring>& arguments) {
     PrintError("profile numbers run from 1 to 5");
     return kExitUsage;
   }
+  if (!MayWriteSettings()) return kExitFailure;
   BuildDefaultMatrix();
   CreateMissingProfiles();
   LoadProfile(n);
@@ -119,7 +121,10 @@ int Apply(const std::vector<std::wstring>& arguments) {
   buffers::KeyMatrix = job->snapshot.matrix;
   buffers::nCurFile = n;
   SaveCurrentIndex();
-  SaveProfile(n);
+  if (!SaveProfile(n)) {
+    PrintError("the keyboard took profile " + std::to_string(n + 1) + ", but saving it to the registry failed");
+    return kExitFailure;
+  }
   ExportProfileFiles(n);
   int slots = 0;
   for (const MacroSlotEntry& entry : MacroSlotTable) slots += !entry.free();
@@ -137,6 +142,7 @@ int Rate(const std::vector<std::wstring>& arguments) {
     PrintError("the report rate is 125, 500 or 1000");
     return kExitUsage;
   }
+  if (!MayWriteSettings()) return kExitFailure;
   MessageWindow window;
   OpenLink link(window.get());
   if (!link.open()) {

@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "console.h"
+#include "elevation.h"
 #include "markup/language_table.h"
 #include "model/key_caption.h"
 #include "model/key_code.h"
@@ -27,6 +28,7 @@ bool ProfileFileComplete(int n) {
 
 int Init(const std::vector<std::wstring>& arguments) {
   if (!arguments.empty()) return kExitUsage;
+  if (!MayWriteSettings()) return kExitFailure;
   BuildDefaultMatrix();
   CreateMissingProfiles();
   SyncProfileFiles();
@@ -120,9 +122,12 @@ int Show(const std::vector<std::wstring>& arguments) {
     return kExitUsage;
   }
   BuildDefaultMatrix();
-  LoadProfile(n);
-  if (!OpenStoreKey(HKEY_LOCAL_MACHINE, ProfileKeyPath(n))) {
-    PrintError("profile " + std::to_string(n + 1) + " could not be read from the registry");
+  // Read access only: looking needs no administrator, and changes nothing.
+  if (!ReadProfile(n)) {
+    const DWORD error = GetLastError();
+    PrintError("profile " + std::to_string(n + 1) + " could not be read from the registry: " +
+               (error == ERROR_FILE_NOT_FOUND ? std::string("it is not there (the utility or \"q730xctl init\" creates it)")
+                                              : SystemMessage(error)));
     return kExitFailure;
   }
   Print("profile %d (HKEY_LOCAL_MACHINE\\%s), report rate %u\n", n + 1,
@@ -165,6 +170,7 @@ int Set(const std::vector<std::wstring>& arguments) {
     PrintError("set N P CODE: profile 1 to 5, position 0 to 159, code in hex digits (00060100)");
     return kExitUsage;
   }
+  if (!MayWriteSettings()) return kExitFailure;
   BuildDefaultMatrix();
   CreateMissingProfiles();
   LoadProfile(n);
@@ -172,7 +178,10 @@ int Set(const std::vector<std::wstring>& arguments) {
   buffers::AuxInfo[position].Clear();
   if (arguments.size() == 4)
     buffers::AuxInfo[position].SetText(std::u16string(arguments[3].begin(), arguments[3].end()));
-  SaveProfile(n);
+  if (!SaveProfile(n)) {
+    PrintError("profile " + std::to_string(n + 1) + " could not be saved to the registry");
+    return kExitFailure;
+  }
   ExportProfileFiles(n);
   Print("profile %d position %lu: %s\n", n + 1, position, Hex(std::uint32_t(code), 8).c_str());
   return kExitOk;
