@@ -13,6 +13,7 @@
 #include "model/profile_store.h"
 #include "pages/burn_tool.h"
 #include "pages/message_box.h"
+#include "pages/program_links.h"
 #include "skin/modal_scope.h"
 #include "skin/skin_files.h"
 
@@ -87,8 +88,26 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   return true;
 }
 
+// The keyboard session first: it loads the current profile, opens the
+// driver link and follows the program links whether or not a page shows it.
+bool CKavexQ460KbConfigDlg::StartKeyboardSession() {
+  SessionHooks hooks;
+  hooks.profileChanged = [this] {
+    if (keyboardPage_ && keyboardPage_->hwnd()) keyboardPage_->RefreshKeys();
+  };
+  hooks.showMessage = [](const std::wstring& text) { ShowMessageBox(text); };
+  hooks.modalOpen = [] { return ModalScope::Active(); };
+  hooks.linkedProfileInFront = [](int current) -> std::optional<int> {
+    if (!AnyLinkEnabled()) return std::nullopt;
+    return ProfileLinkedTo(ForegroundProgramName(), current);
+  };
+  session_.SetHooks(std::move(hooks));
+  return session_.Start(hwnd());
+}
+
 bool CKavexQ460KbConfigDlg::CreateKeyboardPage() {
-  keyboardPage_ = MakeWindow<CKeyboardDlg>();
+  if (!StartKeyboardSession()) return false;
+  keyboardPage_ = MakeWindow<CKeyboardDlg>(session_);
   if (!keyboardPage_->CreateModeless(hwnd())) {
     keyboardPage_.reset();
     return false;
@@ -156,12 +175,12 @@ void CKavexQ460KbConfigDlg::CreateButtons() {
 }
 
 void CKavexQ460KbConfigDlg::Open() {
-  if (keyboardPage_ && CKeyboardDlg::Presence().deviceAbsent) {
+  if (keyboardPage_ && session_.Presence().deviceAbsent) {
     ShowMessageBox(Language.str_device_prompt);
     return;
   }
   showAllowed_ = true;
-  ShowWindow(hwnd(), SW_SHOW);
+  ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(hwnd());
 }
 
@@ -228,7 +247,8 @@ void CKavexQ460KbConfigDlg::Close() {
   if (endProcess_) return EndProcessQuickly();
   UnregisterNotifications();
   macroPage_.reset();     // a running recording is saved as the page goes
-  keyboardPage_.reset();  // its window goes first: the stop sequence of the driver link
+  keyboardPage_.reset();
+  session_.Stop();  // the download workers, the timers and the driver link
   about_.reset();
   firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
@@ -247,7 +267,7 @@ void CKavexQ460KbConfigDlg::Close() {
 void CKavexQ460KbConfigDlg::EndProcessQuickly() {
   UnregisterNotifications();
   if (macroPage_) macroPage_->EndForExit();
-  if (keyboardPage_) keyboardPage_->Stop();
+  session_.Stop();
   KillTimer(hwnd(), kHidRetryTimer);
   tray_.RemoveAtExit(300);
   endProcess_();
@@ -373,10 +393,10 @@ void CKavexQ460KbConfigDlg::ExitForced() {
 }
 
 PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() {
-  return keyboardPage_ ? &CKeyboardDlg::Presence() : nullptr;
+  return keyboardPage_ ? &session_.Presence() : nullptr;
 }
 
-bool CKavexQ460KbConfigDlg::OpenHid() { return keyboardPage_ && keyboardPage_->OpenHid(); }
+bool CKavexQ460KbConfigDlg::OpenHid() { return keyboardPage_ && session_.OpenHid(); }
 
 void CKavexQ460KbConfigDlg::ReadFirmwareVersion() { q730x::ReadFirmwareVersion(); }
 

@@ -42,11 +42,13 @@ struct LanguageTable {
   std::wstring str_macro_playstyle3;
   // The notification that the utility runs in the notification area.
   std::wstring str_tray_hint;
+  // The keyboard page: leaving a profile with unapplied edits.
+  std::wstring str_unapplied_prompt;
 };
 
-constexpr std::size_t kLanguageKeyCount = 144;
+constexpr std::size_t kLanguageKeyCount = 145;
 // str_light_effect is looked up twice.
-constexpr std::size_t kLanguageLookupCount = 145;
+constexpr std::size_t kLanguageLookupCount = 146;
 
 struct LanguageKey {
   const char16_t* name;

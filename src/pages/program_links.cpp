@@ -12,12 +12,6 @@ namespace q730x {
 
 namespace {
 
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return wchar_t(std::towlower(c)); });
-  return lower;
-}
-
 std::wstring LinkName(int profile) {
   const std::u16string_view program = buffers::ProCfg[profile].Program();
   return std::wstring(program.begin(), program.end());
@@ -30,11 +24,15 @@ std::wstring FileNamePart(std::wstring_view path) {
   return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
 }
 
-bool LinkedAlready(std::wstring_view name) {
+bool LinkedAlready(std::wstring_view name, int current) {
   if (name.empty()) return false;
-  const std::wstring wanted = Lower(name);
-  for (int i = 0; i < kProfileCount; ++i)
-    if (Lower(LinkName(i)).find(wanted) != std::wstring::npos) return true;
+  for (int i = 0; i < kProfileCount; ++i) {
+    if (i == current) continue;
+    const std::wstring link = FileNamePart(LinkName(i));
+    // Whole names, letter case ignored, as the file system compares them.
+    if (CompareStringOrdinal(link.data(), int(link.size()), name.data(), int(name.size()), TRUE) == CSTR_EQUAL)
+      return true;
+  }
   return false;
 }
 
