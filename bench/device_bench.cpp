@@ -50,7 +50,9 @@ void PrepareMacroKeys(int macros) {
 // One download on this thread, as the worker runs it; false when it failed.
 bool TimedDownload(HWND page, double& ms) {
   auto share = std::make_shared<DownloadShare>();
-  ms = bench::Milliseconds([&] { RunDownload(DownloadTarget{page, share}, nullptr); });
+  auto job = std::make_shared<DownloadJob>();
+  job->snapshot = SnapshotOfBuffers(0);
+  ms = bench::Milliseconds([&] { RunDownload(DownloadTarget{page, share, job}, nullptr); });
   MSG message;
   bool done = false;
   while (PeekMessageW(&message, page, 0, 0, PM_REMOVE)) done = done || message.message == WM_DOWNLOAD_DONE;

@@ -96,7 +96,9 @@ int main() {
   RegisterClassW(&host);
   HWND parent = CreateWindowExW(0, L"PageBenchHost", L"page bench", WS_POPUP | WS_VISIBLE, 0, 0, 822, 560,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  WindowPtr<CKeyboardDlg> page = MakeWindow<CKeyboardDlg>();
+  KeyboardSession session;
+  session.Start(parent);
+  WindowPtr<CKeyboardDlg> page = MakeWindow<CKeyboardDlg>(session);
   if (!page->CreateModeless(parent)) return std::fprintf(stderr, "no page\n"), 1;
   SetWindowPos(page->hwnd(), nullptr, 0, 96, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(page->hwnd(), SW_SHOW);

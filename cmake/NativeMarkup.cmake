@@ -14,11 +14,21 @@ if(Q730X_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer build of the keyboard session's platform-free part
+# (scripts/race.sh configures it with clang).
+option(Q730X_TSAN "Build the session's race test with ThreadSanitizer (clang only)" OFF)
+if(Q730X_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 add_subdirectory(src/markup)
 
 if(Q730X_FUZZ)
   add_subdirectory(tests/markup/fuzz)
   add_subdirectory(tests/fuzz)
+elseif(Q730X_TSAN)
+  add_subdirectory(tests/race)
 else()
   # Our markup reader against two established parsers, on the same input in
   # the same run (bench/markup_bench.cpp); run on demand.

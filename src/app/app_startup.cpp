@@ -1,6 +1,7 @@
 #include "app/app_startup.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/app_messages.h"
 #include "app/main_window.h"
@@ -13,7 +14,25 @@
 
 namespace q730x {
 
+namespace {
+class ComApartment {
+ public:
+  ComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComApartment() {
+    if (started_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool started_;
+};
+}  // namespace
+
 int RunApplication() {
+  // The shell calls that start the user's programs and the folder browser
+  // need COM on this, the user-interface thread, in a single-threaded apartment.
+  const ComApartment com;
   INITCOMMONCONTROLSEX controls{8, 0xFF};
   InitCommonControlsEx(&controls);
   GdiplusSession gdiplus;
@@ -29,6 +48,10 @@ int RunApplication() {
   HWND running = FindWindowW(kMainWindowClass, nullptr);
   if (!running && !Language.str_title.empty()) running = FindWindowW(nullptr, Language.str_title.c_str());
   if (running) {
+    // Only a program that has the foreground (this one, just started by the
+    // user) may hand it on; the running copy would otherwise only flash.
+    DWORD runningProcess = 0;
+    if (GetWindowThreadProcessId(running, &runningProcess)) AllowSetForegroundWindow(runningProcess);
     PostMessageW(running, WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK);
     return 0;
   }

@@ -4,13 +4,17 @@
 
 #include "app/app_messages.h"
 #include "app/exit_command.h"
+#include "app/message_filter.h"
+#include "app/tray_hint.h"
 #include "device/keyboard_commands.h"
 #include "device/usb_presence.h"
 #include "markup/access_texts.h"
 #include "markup/language_table.h"
 #include "model/key_code.h"
 #include "model/profile_store.h"
+#include "pages/burn_tool.h"
 #include "pages/message_box.h"
+#include "pages/program_links.h"
 #include "skin/keyboard_focus.h"
 #include "skin/modal_scope.h"
 #include "skin/skin_files.h"
@@ -21,6 +25,7 @@ namespace {
 constexpr SIZE kMainWindowSize{822, 544};
 // Where the four buttons of the window's own lie (the pages cover the rest).
 constexpr RECT kButtonArea{48, 2, 819, 90};
+constexpr UINT_PTR kTrayRetryTimer = 21;  // beside kHidRetryTimer (20)
 }
 
 // The main window ends only through its close sequence: Enter and Escape do nothing.
@@ -77,25 +82,35 @@ bool CKavexQ460KbConfigDlg::OnInitDialog() {
   firmwareProgress_->CreateModeless(hwnd());
 
   notifications_ = RegisterDeviceNotifications(hwnd());
-  tray_.Add(hwnd(), kTrayIconId, WM_TRAY_CALLBACK, icon_, Language.str_title);
+  AddTrayIcon();
   sessionRegistered_ = WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION) != FALSE;
-
-  // Let less privileged programs ask to hide, open or close the window.
-  using FilterFunction = BOOL(WINAPI*)(UINT, DWORD);
-  if (auto filter = reinterpret_cast<FilterFunction>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")))) {
-    filter(WM_HIDE_MAIN, MSGFLT_ADD);
-    filter(WM_OPEN_MAIN, MSGFLT_ADD);
-    filter(WM_CLOSE, MSGFLT_ADD);
-  }
+  AllowMessagesFromOtherPrograms(hwnd(), tray_.taskbarCreatedMessage());
   q730x::ReadFirmwareVersion();
   // A keyboard in its firmware loader goes straight to the burn tool.
   if (device.loaderPresent) PostMessageW(keyboardPage_->hwnd(), WM_START_BURN_TOOL, 0, 0);
   return true;
 }
 
+// The keyboard session first: it loads the current profile, opens the
+// driver link and follows the program links whether or not a page shows it.
+bool CKavexQ460KbConfigDlg::StartKeyboardSession() {
+  SessionHooks hooks;
+  hooks.profileChanged = [this] {
+    if (keyboardPage_ && keyboardPage_->hwnd()) keyboardPage_->RefreshKeys();
+  };
+  hooks.showMessage = [](const std::wstring& text) { ShowMessageBox(text); };
+  hooks.modalOpen = [] { return ModalScope::Active(); };
+  hooks.linkedProfileInFront = [](int current) -> std::optional<int> {
+    if (!AnyLinkEnabled()) return std::nullopt;
+    return ProfileLinkedTo(ForegroundProgramName(), current);
+  };
+  session_.SetHooks(std::move(hooks));
+  return session_.Start(hwnd());
+}
+
 bool CKavexQ460KbConfigDlg::CreateKeyboardPage() {
-  keyboardPage_ = MakeWindow<CKeyboardDlg>();
+  if (!StartKeyboardSession()) return false;
+  keyboardPage_ = MakeWindow<CKeyboardDlg>(session_);
   if (!keyboardPage_->CreateModeless(hwnd())) {
     keyboardPage_.reset();
     return false;
@@ -142,6 +157,17 @@ void CKavexQ460KbConfigDlg::HideWindow(int how) {
   if (macroPage_) macroPage_->StopRecording();
 }
 
+// The icon, and once per installed version a notification that the utility
+// runs there: Windows 11 puts a new icon behind the overflow arrow, and the
+// window starts hidden.
+void CKavexQ460KbConfigDlg::AddTrayIcon() {
+  tray_.Add(hwnd(), kTrayIconId, WM_TRAY_CALLBACK, icon_, Language.str_title, kTrayRetryTimer);
+  if (TrayHintDue() && !Language.str_tray_hint.empty()) {
+    tray_.ShowNotification(Language.str_title, Language.str_tray_hint);
+    RememberTrayHintShown();
+  }
+}
+
 void CKavexQ460KbConfigDlg::CreateButtons() {
   CreateSkinButton(hide_, {789, 2, 819, 32});
   CreateSkinButton(minimise_, {761, 2, 788, 32});
@@ -160,12 +186,12 @@ void CKavexQ460KbConfigDlg::ArrangeTabOrder() {
 }
 
 void CKavexQ460KbConfigDlg::Open() {
-  if (keyboardPage_ && CKeyboardDlg::Presence().deviceAbsent) {
+  if (keyboardPage_ && session_.Presence().deviceAbsent) {
     ShowMessageBox(Language.str_device_prompt);
     return;
   }
   showAllowed_ = true;
-  ShowWindow(hwnd(), SW_SHOW);
+  ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(hwnd());
 }
 
@@ -236,7 +262,8 @@ void CKavexQ460KbConfigDlg::Close() {
   if (endProcess_) return EndProcessQuickly();
   UnregisterNotifications();
   macroPage_.reset();     // a running recording is saved as the page goes
-  keyboardPage_.reset();  // its window goes first: the stop sequence of the driver link
+  keyboardPage_.reset();
+  session_.Stop();  // the download workers, the timers and the driver link
   about_.reset();
   firmwareProgress_.reset();
   KillTimer(hwnd(), kHidRetryTimer);
@@ -255,7 +282,7 @@ void CKavexQ460KbConfigDlg::Close() {
 void CKavexQ460KbConfigDlg::EndProcessQuickly() {
   UnregisterNotifications();
   if (macroPage_) macroPage_->EndForExit();
-  if (keyboardPage_) keyboardPage_->Stop();
+  session_.Stop();
   KillTimer(hwnd(), kHidRetryTimer);
   tray_.RemoveAtExit(300);
   endProcess_();
@@ -268,6 +295,7 @@ void CKavexQ460KbConfigDlg::UnregisterNotifications() {
 }
 
 LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (tray_.OnMessage(message, wParam)) return 0;  // a new taskbar, or the icon's retry
   switch (message) {
     case WM_WINDOWPOSCHANGING:
       // Hidden until the user first opens the window, whatever asks to show it.
@@ -326,6 +354,9 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_FIRMWARE_FAILED:
       FirmwareUpdateEnded(true);
       return 1;
+    case WM_BURN_TOOL_ENDED:
+      OnBurnToolEnded(DWORD(lParam));
+      return 0;
   }
   return SkinnedDialog::HandleMessage(message, wParam, lParam);
 }
@@ -362,16 +393,25 @@ void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(bool failed) {
   shownBeforeUpdate_ = false;
 }
 
+// The burn tool ended; its last word, if it said one, came before this. An
+// update still running was never reported: it failed, as on 0x70C.
+void CKavexQ460KbConfigDlg::OnBurnToolEnded(DWORD exitCode) {
+  if (!FirmwareUpdateActive) return;
+  OutputDebugStringW((L"Q730X: the burn tool ended without reporting, exit code " +
+                      std::to_wstring(exitCode) + L"\n").c_str());
+  FirmwareUpdateEnded(true);
+}
+
 void CKavexQ460KbConfigDlg::ExitForced() {
   exitForced_ = true;
   RunExitCommand(hwnd());
 }
 
 PresenceFlags* CKavexQ460KbConfigDlg::KeyboardPage() {
-  return keyboardPage_ ? &CKeyboardDlg::Presence() : nullptr;
+  return keyboardPage_ ? &session_.Presence() : nullptr;
 }
 
-bool CKavexQ460KbConfigDlg::OpenHid() { return keyboardPage_ && keyboardPage_->OpenHid(); }
+bool CKavexQ460KbConfigDlg::OpenHid() { return keyboardPage_ && session_.OpenHid(); }
 
 void CKavexQ460KbConfigDlg::ReadFirmwareVersion() { q730x::ReadFirmwareVersion(); }
 

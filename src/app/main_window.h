@@ -2,14 +2,16 @@
 // its tray icon, runs the start-up steps that need a window (the wait for
 // the keyboard, the profile store, the skin, the device notifications, the
 // tray icon), follows the keyboard's presence and closes everything in order.
-// It holds its pages: the keyboard page owns the driver link and the presence
-// flags the main window's presence tracking works on.
+// It holds the keyboard session (the driver link, the profiles, the downloads
+// and the presence flags its presence tracking works on) and its pages,
+// which show and edit through the session.
 #pragma once
 
 #include <functional>
 #include <memory>
 
 #include "app/tray_icon.h"
+#include "device/keyboard_session.h"
 #include "device/device_notifications.h"
 #include "device/presence_tracker.h"
 #include "pages/about_dialog.h"
@@ -41,6 +43,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
  private:
   void CreateButtons();
   void ArrangeTabOrder();
+  void AddTrayIcon();
   void Open();
   void OnTrayCallback(LPARAM mouseMessage);
   void ShowTrayMenu();
@@ -50,7 +53,9 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void ShowAbout();
   void OnFirmwareProgress(WPARAM show, LPARAM position);
   void FirmwareUpdateEnded(bool failed);
+  void OnBurnToolEnded(DWORD exitCode);
   void ExitForced();
+  bool StartKeyboardSession();
   bool CreateKeyboardPage();
   void CreateMacroPage();
   void ShowKeyboardPage();
@@ -86,6 +91,7 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   // A close that no open message box may veto (a failed firmware update).
   bool exitForced_ = false;
   PresenceTracker presence_{*this};
+  KeyboardSession session_;  // outlives the pages, which refer to it
   WindowPtr<CKeyboardDlg> keyboardPage_;
   WindowPtr<CMacroDlg> macroPage_;
 };

@@ -1,4 +1,7 @@
-// The production ActionPlatform: the real CreateProcessW, PlaySoundW and ShellExecuteW.
+// The production ActionPlatform: programs, files, folders, addresses and the
+// capture tool are started by the desktop's shell, as the signed-in user
+// (CreateProcessW and ShellExecuteW only where no desktop shell answers);
+// sounds play with PlaySoundW.
 #pragma once
 
 #include "device/key_event_actions.h"

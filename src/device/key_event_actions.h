@@ -21,7 +21,7 @@ class ActionPlatform {
   // Starts the program the command line names by its full quoted path, shown
   // normally. The program is not searched for in the current folder or on PATH.
   virtual void RunCommandLine(const std::u16string& commandLine) = 0;
-  // PlaySoundW(file, module, SND_FILENAME | SND_ASYNC).
+  // PlaySoundW(file, module, SND_FILENAME | SND_ASYNC | SND_NODEFAULT).
   virtual void PlaySoundFile(const std::u16string& file) = 0;
   // ShellExecuteW(verb "open", target, no parameters, no folder, SW_SHOWNORMAL).
   virtual void OpenWithShell(const std::u16string& target) = 0;

@@ -155,6 +155,8 @@ const std::array<LanguageKey, kLanguageLookupCount> kLanguageLoadOrder = {{
     {u"str_macro_event", &LanguageTable::str_macro_event},
     {u"str_macro_playstyle2", &LanguageTable::str_macro_playstyle2},
     {u"str_macro_playstyle3", &LanguageTable::str_macro_playstyle3},
+    {u"str_tray_hint", &LanguageTable::str_tray_hint},
+    {u"str_unapplied_prompt", &LanguageTable::str_unapplied_prompt},
 }};
 
 bool LoadLanguageTable(const std::filesystem::path& path, LanguageTable& table) {

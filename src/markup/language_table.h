@@ -40,11 +40,15 @@ struct LanguageTable {
   std::wstring str_cutpic3, str_exit, str_configuration, str_rate_title, str_disable, str_msg5;
   std::wstring str_msg6, str_msg7, str_macro_list, str_macro_event, str_macro_playstyle2;
   std::wstring str_macro_playstyle3;
+  // The notification that the utility runs in the notification area.
+  std::wstring str_tray_hint;
+  // The keyboard page: leaving a profile with unapplied edits.
+  std::wstring str_unapplied_prompt;
 };
 
-constexpr std::size_t kLanguageKeyCount = 143;
+constexpr std::size_t kLanguageKeyCount = 145;
 // str_light_effect is looked up twice.
-constexpr std::size_t kLanguageLookupCount = 144;
+constexpr std::size_t kLanguageLookupCount = 146;
 
 struct LanguageKey {
   const char16_t* name;

@@ -5,15 +5,13 @@
 #include <map>
 #include <optional>
 
-#include "device/action_platform.h"
-#include "device/configuration_download.h"
 #include "device/detached_thread.h"
-#include "device/key_event_actions.h"
 #include "markup/language_table.h"
 #include "model/key_caption.h"
 #include "model/key_layout_table.h"
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
+#include "pages/burn_tool.h"
 #include "pages/key_edit.h"
 #include "pages/key_picture_access.h"
 #include "pages/key_setting_dialog.h"
@@ -64,15 +62,11 @@ const ProfileShape kProfileShapes[5] = {
     {{{528, 343}, {555, 371}, {652, 371}, {660, 363}, {640, 343}}, 5},
 };
 
-// Process-wide, see Presence(): shared with every download worker, which
-// holds it too, so a worker still waiting when the page goes finds it alive.
-const std::shared_ptr<DownloadShare> pageShare = std::make_shared<DownloadShare>();
-
 // The download's progress box: the worker starts once the box's window
 // exists, so that its first progress report and its close reach the box.
 class DownloadProgressBox : public CProgressDlg {
  public:
-  explicit DownloadProgressBox(const DownloadTarget& target) : target_(target) {
+  explicit DownloadProgressBox(KeyboardSession& session) : session_(session) {
     const RECT text{35, 20, 280, 50};
     SetProgressText(Language.str_updateprompt2, &text);
     SetBarExtent({59, 67, 298, 76});
@@ -82,25 +76,23 @@ class DownloadProgressBox : public CProgressDlg {
  protected:
   bool OnInitDialog() override {
     const bool result = CProgressDlg::OnInitDialog();
-    if (!StartDownloadThread(target_, hwnd())) EndDialog(IDCANCEL);
+    if (!session_.StartDownload(hwnd())) EndDialog(IDCANCEL);
     return result;
   }
 
  private:
-  DownloadTarget target_;
+  KeyboardSession& session_;
 };
 
 bool EmptyRect(const KeyLayoutEntry& entry) { return entry.right <= entry.left || entry.bottom <= entry.top; }
 
 }  // namespace
 
-PresenceFlags& CKeyboardDlg::Presence() { return pageShare->presence; }
-std::mutex& CKeyboardDlg::DownloadLock() { return pageShare->lock; }
-
 // A page inside the main window: Enter in its text field, and Escape, must
 // end nothing (the field is typed in and kept until Apply), and only the
 // main window's close sequence destroys the page.
-CKeyboardDlg::CKeyboardDlg() : SkinnedDialog(kTemplate, kPageSize, DialogKeys::NeverEnd) {
+CKeyboardDlg::CKeyboardDlg(KeyboardSession& session)
+    : SkinnedDialog(kTemplate, kPageSize, DialogKeys::NeverEnd), session_(session) {
   DragParentInstead();
 }
 
@@ -113,35 +105,11 @@ bool CKeyboardDlg::OnInitDialog() {
   if (UniqueRegion shape = RegionFromPicture(NormalPicture()))
     SetWindowRgn(hwnd(), shape.release(), TRUE);  // the window owns the region from here on
   SetWindowTextW(hwnd(), kWindowText);
-  {
-    std::lock_guard hold(pageShare->lock);
-    pageShare->pageGone = false;  // a page again, after an earlier one went
-  }
-
-  LoadProgramLinks();
-  LoadCurrentIndex();
-  currentProfile_ = buffers::nCurFile;
-  LoadProfile(currentProfile_);
-  buffers::LastAppliedMatrix = buffers::KeyMatrix;
-
-  StartDriverLink();
-  SetTimer(hwnd(), kProgramLinkTimer, kProgramLinkPeriodMs, nullptr);
-
   CreateControls();
-  SelectProfileButton(currentProfile_);
+  SelectProfileButton(currentProfile());
   RefreshKeys();
   return true;
 }
-
-void CKeyboardDlg::StartDriverLink() {
-  link_ = std::make_unique<CUSBDriver>();
-  link_->StartLink(hwnd());
-  link_->OpenHid();
-  if (OpenDriver()) SendSetupRequest();
-  else SetTimer(hwnd(), kDriverOpenTimer, kDriverOpenPeriodMs, nullptr);
-}
-
-bool CKeyboardDlg::OpenHid() { return link_ && link_->OpenHid(); }
 
 void CKeyboardDlg::CreateControls() {
   static const ButtonRow kButtonRows[] = {
@@ -193,6 +161,29 @@ void CKeyboardDlg::SelectProfileButton(int profile) {
   }
 }
 
+// A tab whose profile has edits not yet applied carries a star.
+void CKeyboardDlg::UpdateProfileMarks() {
+  for (int i = 0; i < 5; ++i) {
+    HWND tab = profiles_[i].hwnd();
+    if (!tab) continue;
+    std::wstring wanted = Language.str_profile_title + std::to_wstring(i + 1);
+    if (session_.HasPendingEdits(i)) wanted += L" *";
+    wchar_t shown[128] = {};
+    GetWindowTextW(tab, shown, 128);
+    if (wanted == shown) continue;
+    SetWindowTextW(tab, wanted.c_str());
+    InvalidateRect(tab, nullptr, FALSE);
+  }
+}
+
+// The text field is part of the edited profile as it is typed.
+void CKeyboardDlg::TextEdited() {
+  wchar_t text[kAuxTextUnits] = {};
+  GetDlgItemTextW(hwnd(), kTextFieldId, text, kAuxTextUnits);
+  std::copy(std::begin(text), std::end(text), std::begin(buffers::ConfigInfo.text));
+  UpdateProfileMarks();
+}
+
 void CKeyboardDlg::UpdateKey(int entry, const MacroNameLookup& macroName) {
   const KeyLayoutEntry& key = KeyLayoutTable[entry];
   if (EmptyRect(key)) return;  // never seen, never clicked
@@ -217,7 +208,7 @@ void CKeyboardDlg::RefreshKeys() {
   };
   const auto macroStored = [&macroName](std::uint32_t id) { return macroName(id).has_value(); };
   for (const KeyLayoutEntry& key : KeyLayoutTable)
-    DropMissingMacro(key.position, currentProfile_, macroStored);
+    DropMissingMacro(key.position, currentProfile(), macroStored);
   if (captionsOn_)
     for (int entry = 0; entry < kKeyButtons; ++entry) UpdateKey(entry, macroName);
   UpdateProgramLink();
@@ -228,6 +219,8 @@ void CKeyboardDlg::RefreshKeys() {
   wchar_t shown[kAuxTextUnits] = {};
   GetDlgItemTextW(hwnd(), kTextFieldId, shown, kAuxTextUnits);
   if (wanted != shown) SetDlgItemTextW(hwnd(), kTextFieldId, wanted.c_str());
+  SelectProfileButton(currentProfile());
+  UpdateProfileMarks();
 }
 
 void CKeyboardDlg::ShowKeyButtons() {
@@ -240,35 +233,30 @@ void CKeyboardDlg::EditKey(int entry) {
   dialog.assignment().position = KeyLayoutTable[entry].position;
   if (dialog.RunModal(hwnd()) != IDOK) return;
   if (!hwnd()) return;  // the page went while the dialog ran
-  if (ApplyKeyAssignment(dialog.assignment(), currentProfile_) == KeyEditResult::MacroLimit)
+  if (ApplyKeyAssignment(dialog.assignment(), currentProfile()) == KeyEditResult::MacroLimit)
     ShowMessageBox(Language.str_macrolimit);
   // Every button of this position shows the change.
   for (int other = 0; other < kKeyButtons; ++other)
     if (KeyLayoutTable[other].position == KeyLayoutTable[entry].position) UpdateKey(other, StoredMacroName);
+  UpdateProfileMarks();
 }
 
+// Unapplied edits are dropped only when the user says so: OK drops them and
+// shows the other profile, closing the question keeps them on this one.
 void CKeyboardDlg::SwitchProfile(int profile) {
-  if (profile == currentProfile_) return;
-  SelectProfileButton(profile);
-  currentProfile_ = profile;
-  LoadProfile(profile);
-  buffers::LastAppliedMatrix = buffers::KeyMatrix;
+  if (profile == currentProfile()) return;
+  if (session_.HasUnappliedEdits() && ShowMessageBox(Language.str_unapplied_prompt) != IDOK) {
+    SelectProfileButton(currentProfile());
+    return;
+  }
+  if (!hwnd()) return;  // the page went while the question was open
+  session_.ShowProfile(profile);
   RefreshKeys();
 }
 
 void CKeyboardDlg::Restore() {
   if (ShowMessageBox(Language.str_msg5) != IDOK) return;
-  buffers::KeyMatrix = DefaultMatrix;
-  ConfigInfo& config = buffers::ConfigInfo;
-  config.reportRate = 125;
-  config.valueA = 199, config.valueB = 47, config.valueC = 229, config.valueD = 2;
-  std::fill(std::begin(config.text), std::end(config.text), u'\0');
-  buffers::ProCfg[currentProfile_] = ProgramLink{};  // saved with the next link change
-  {
-    std::lock_guard hold(DownloadLock());
-    std::uint32_t* use = &buffers::MacroUse[std::size_t(currentProfile_) * kMatrixPositions];
-    std::fill(use, use + kMatrixPositions, 0u);
-  }
+  session_.RestoreDefaults();
   StartDownload(true);
 }
 
@@ -280,52 +268,18 @@ void CKeyboardDlg::Apply() {
 }
 
 void CKeyboardDlg::StartDownload(bool withProgressBox) {
-  const DownloadTarget target{hwnd(), pageShare};
   if (!withProgressBox) {
-    StartDownloadThread(target, nullptr);
+    session_.StartDownload(nullptr);
     return;
   }
-  DownloadProgressBox box(target);
+  DownloadProgressBox box(session_);
   box.RunModal(hwnd());
 }
 
 void CKeyboardDlg::ChangeRate() {
-  ChangeReportRate(buffers::ConfigInfo.reportRate, Presence().rateChangePending, hwnd());
-}
-
-void CKeyboardDlg::OnDownloadDone() {
-  buffers::nCurFile = currentProfile_;
-  SaveCurrentIndex();
-  SaveProfile(currentProfile_);
-  ExportProfileFiles(currentProfile_);
-  buffers::LastAppliedMatrix = buffers::KeyMatrix;
-  RefreshKeys();
-}
-
-void CKeyboardDlg::OnDownloadFailed() {
-  ShowMessageBox(L"Setting Error");
-  buffers::KeyMatrix = buffers::LastAppliedMatrix;
-  RefreshKeys();
-  ExportProfileFiles(-1);
-}
-
-void CKeyboardDlg::OnDriverOpenTimer() {
-  if (OpenDriver()) {
-    driverOpenRetries_ = 0;
-    KillTimer(hwnd(), kDriverOpenTimer);
-    SendSetupRequest();
-    return;
-  }
-  if (++driverOpenRetries_ <= kMaxDriverOpenRetries) return;
-  KillTimer(hwnd(), kDriverOpenTimer);
-  ShowMessageBox(L"Program initialize driver error!");
-  PostMessageW(GetParent(hwnd()), WM_CLOSE, 0, 0);
-}
-
-void CKeyboardDlg::OnKeyEvent(WPARAM eventWord) {
-  RunKeyEvent(std::uint32_t(eventWord),
-              [](unsigned key) -> const char16_t* { return buffers::AuxInfo[key].text; },
-              SystemActionPlatform());
+  if (ChangeReportRate(buffers::ConfigInfo.reportRate, session_.Presence().rateChangePending, hwnd()))
+    session_.RateChangeSent();
+  UpdateProfileMarks();
 }
 
 // The download runs on a worker of its own, which posts 0x709 when the image
@@ -349,9 +303,7 @@ void CKeyboardDlg::StartBurnTool() {
   // puts it into its loader, which must not end the program.
   FirmwareUpdateActive = true;
   const std::wstring tool = ProgramFolder() + L"FWUpdate\\Q730XBurn.exe";
-  const auto started = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"open", tool.c_str(), L"-KAVEX", nullptr, SW_SHOWNORMAL));
-  if (started <= 32) {
+  if (!StartWatchedBurnTool(tool, GetParent(hwnd()))) {
     // No tool to report back: say the update failed and carry on as before.
     FirmwareUpdateActive = false;
     ShowMessageBox(Language.str_updateover2);
@@ -370,6 +322,7 @@ bool CKeyboardDlg::OnCommand(HWND control, int code, int id) {
     else if (control == programName_.hwnd()) ChooseLinkedProgram();
     else {
       ours = false;
+      if (id == kTextFieldId && code == EN_CHANGE) return TextEdited(), true;
       for (int i = 0; i < 5 && !ours; ++i)
         if (control == profiles_[i].hwnd()) SwitchProfile(i), ours = true;
       for (int entry = 0; entry < kKeyButtons && !ours; ++entry)
@@ -395,16 +348,6 @@ void CKeyboardDlg::PaintTexts(HDC dc) {
   }
 }
 
-void CKeyboardDlg::Stop() {
-  // A download worker inside its run finishes first; a later one ends
-  // without posting to the window that is going.
-  pageShare->MarkPageGone();
-  KillTimer(hwnd(), kProgramLinkTimer);
-  KillTimer(hwnd(), kDriverOpenTimer);
-  if (link_) link_->StopLink();
-  link_.reset();
-}
-
 LRESULT CKeyboardDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CTLCOLORMSGBOX:
@@ -412,22 +355,6 @@ LRESULT CKeyboardDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       SetTextColor(HDC(wParam), kTextColour);
       SetBkColor(HDC(wParam), kFieldBackground);
       return LRESULT(editBrush_.get());
-    case WM_TIMER:
-      if (wParam == kProgramLinkTimer) OnProgramLinkTimer();
-      if (wParam == kDriverOpenTimer) OnDriverOpenTimer();
-      break;
-    case WM_DESTROY:
-      Stop();
-      break;
-    case WM_KEY_EVENT:
-      OnKeyEvent(wParam);
-      return 1;
-    case WM_DOWNLOAD_DONE:
-      OnDownloadDone();
-      return 0;
-    case WM_DOWNLOAD_FAILED:
-      OnDownloadFailed();
-      return 0;
     case WM_FIRMWARE_DOWNLOAD:
       StartFirmwareDownload();
       return 0;

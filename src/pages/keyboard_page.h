@@ -5,18 +5,15 @@
 // program link, the profile's text field, Restore and Apply; the report rate
 // button sits at the top right.
 //
-// The page owns the driver link: it receives the keyboard's key events
-// (0x7EB) and the download results (0x703, 0x704), and its presence flags
-// and download lock are what the download and the main window's presence
-// tracking share.
+// The page shows and edits through the keyboard session, which holds the
+// driver link, the downloads and what the keyboard holds. A tab with edits
+// not yet applied is marked; leaving such a profile by its tab asks first.
 #pragma once
 
 #include <array>
 #include <memory>
-#include <mutex>
 
-#include "device/driver_link.h"
-#include "device/presence_tracker.h"
+#include "device/keyboard_session.h"
 #include "model/key_caption.h"
 #include "pages/message_link.h"
 #include "skin/bitmap_button.h"
@@ -32,12 +29,6 @@ constexpr UINT WM_START_BURN_TOOL = 0x709;  // 0x708 (WM_FIRMWARE_DOWNLOAD) come
 // From the firmware download worker when the burn tool cannot start:
 // wParam is the FirmwareDownloadResult (failed or rejected).
 constexpr UINT WM_FIRMWARE_NOT_READY = WM_APP + 0x70F;
-constexpr UINT_PTR kProgramLinkTimer = 18;
-constexpr UINT kProgramLinkPeriodMs = 1300;
-constexpr UINT_PTR kDriverOpenTimer = 19;
-constexpr UINT kDriverOpenPeriodMs = 500;
-// Failed driver opens after which the program gives up.
-constexpr int kMaxDriverOpenRetries = 5;
 
 class CKeyboardDlg : public SkinnedDialog {
  public:
@@ -46,30 +37,20 @@ class CKeyboardDlg : public SkinnedDialog {
   static constexpr const wchar_t* kWindowText = L"KavexQ730XKeyboardConfig";
   static constexpr int kKeyButtons = 144;
 
-  CKeyboardDlg();
+  explicit CKeyboardDlg(KeyboardSession& session);
   ~CKeyboardDlg() override;
 
-  // Marks and tooltips of every key, the program link and the text field
-  // from the profile buffers; a key whose macro is gone gets its default.
+  // Marks and tooltips of every key, the program link, the text field and
+  // the tabs' marks from the edited profile; a key whose macro is gone gets
+  // its default.
   void RefreshKeys();
-  // Runs the configuration download; with a progress box, the call returns
-  // when the download has ended.
+  // Runs the configuration download of the shown profile; with a progress
+  // box, the call returns when the download has ended.
   void StartDownload(bool withProgressBox);
   void SetCaptionsOn(bool on) { captionsOn_ = on; }
   void ShowKeyButtons();
-  // Reopens the HID handle of the driver link.
-  bool OpenHid();
-  // Stops all of the page that reaches outside the process (download
-  // workers, timers, the driver link and its event thread), as the page's
-  // end does; also for a program that ends without taking its windows down.
-  void Stop();
 
-  int currentProfile() const { return currentProfile_; }
-  // Shared with the download worker and the main window's presence
-  // tracking; process-wide storage, so a worker still waiting for the lock
-  // when the page goes never touches freed memory.
-  static PresenceFlags& Presence();
-  static std::mutex& DownloadLock();
+  int currentProfile() const { return session_.currentProfile(); }
 
   CGDIBitmapBtn& keyButton(int entry) { return keys_[entry]; }
 
@@ -80,12 +61,13 @@ class CKeyboardDlg : public SkinnedDialog {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void StartDriverLink();
   void CreateControls();
   void CreateProfileButtons();
   void UpdateKey(int entry, const MacroNameLookup& macroName);
   void UpdateProgramLink();
   void SelectProfileButton(int profile);
+  void UpdateProfileMarks();
+  void TextEdited();
 
   void EditKey(int entry);
   void SwitchProfile(int profile);
@@ -95,19 +77,12 @@ class CKeyboardDlg : public SkinnedDialog {
   void Apply();
   void ChangeRate();
 
-  void OnDownloadDone();
-  void OnDownloadFailed();
-  void OnProgramLinkTimer();
-  void OnDriverOpenTimer();
-  void OnKeyEvent(WPARAM eventWord);
   void StartFirmwareDownload();
   void StartBurnTool();
 
-  int currentProfile_ = 0;
-  int driverOpenRetries_ = 0;
+  KeyboardSession& session_;
   bool firmwareDownloadRunning_ = false;
   bool captionsOn_ = true;
-  std::unique_ptr<CUSBDriver> link_;
   std::array<CGDIBitmapBtn, kKeyButtons> keys_;
   CGDIBitmapBtn restore_, apply_, rate_, linkBox_, programName_;
   std::array<CIrrButton, 5> profiles_;

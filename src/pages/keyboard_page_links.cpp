@@ -1,6 +1,6 @@
-// The keyboard page's program link: the check box, the program name button
-// with its open-file dialogs, and the timer that switches to the profile of
-// the program in the foreground.
+// The keyboard page's program link: the check box and the program name
+// button with their open-file dialogs. The switch to the profile of the
+// program in the foreground is the keyboard session's.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -43,18 +43,18 @@ std::wstring LinkName(int profile) {
 }  // namespace
 
 void CKeyboardDlg::UpdateProgramLink() {
-  const bool linked = buffers::ProCfg[currentProfile_].enabled != 0;
+  const bool linked = buffers::ProCfg[currentProfile()].enabled != 0;
   linkBox_.SetChecked(linked);
   if (programName_.hwnd()) ShowWindow(programName_.hwnd(), linked ? SW_SHOW : SW_HIDE);
-  const std::wstring name = LinkName(currentProfile_);
+  const std::wstring name = LinkName(currentProfile());
   programName_.SetText(name);
   programName_.SetTooltip(name);
 }
 
 void CKeyboardDlg::ToggleProgramLink() {
-  ProgramLink& link = buffers::ProCfg[currentProfile_];
+  ProgramLink& link = buffers::ProCfg[currentProfile()];
   if (linkBox_.checked()) {
-    StoreLinkName(currentProfile_, L"");
+    StoreLinkName(currentProfile(), L"");
     linkBox_.SetChecked(false);
     link.enabled = 0;
     ShowWindow(programName_.hwnd(), SW_HIDE);
@@ -65,13 +65,13 @@ void CKeyboardDlg::ToggleProgramLink() {
   const std::optional<std::wstring> path =
       PickProgram(hwnd(), L"exe(*.exe)|*.exe|", OFN_OVERWRITEPROMPT, nullptr);
   const std::wstring name = path ? FileNamePart(*path) : std::wstring();
-  if (!path || LinkedAlready(name)) {
+  if (!path || LinkedAlready(name, currentProfile())) {
     if (path) ShowMessageBox(Language.str_relate_prompt);
     linkBox_.SetChecked(false);
     link.enabled = 0;
     return;
   }
-  StoreLinkName(currentProfile_, name);
+  StoreLinkName(currentProfile(), name);
   link.enabled = 1;
   programName_.SetText(name);
   programName_.SetTooltip(name);
@@ -81,29 +81,17 @@ void CKeyboardDlg::ToggleProgramLink() {
 
 void CKeyboardDlg::ChooseLinkedProgram() {
   const std::optional<std::wstring> path =
-      PickProgram(nullptr, L"(*.exe)|*.exe||", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, L"c:\\Program Files");
-  if (!path) return;
+      PickProgram(hwnd(), L"(*.exe)|*.exe||", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, L"c:\\Program Files");
+  if (!path || !hwnd()) return;
   const std::wstring name = FileNamePart(*path);
-  if (LinkedAlready(name)) {
+  if (LinkedAlready(name, currentProfile())) {
     ShowMessageBox(Language.str_relate_prompt);
     return;
   }
-  StoreLinkName(currentProfile_, name);
+  StoreLinkName(currentProfile(), name);
   programName_.SetText(name);
   programName_.SetTooltip(name);
   SaveProgramLinks();
-}
-
-void CKeyboardDlg::OnProgramLinkTimer() {
-  if (Presence().deviceAbsent || !AnyLinkEnabled()) return;
-  const std::optional<int> profile = ProfileLinkedTo(ForegroundProgramName(), currentProfile_);
-  if (!profile) return;
-  LoadProfile(*profile);
-  buffers::LastAppliedMatrix = buffers::KeyMatrix;
-  currentProfile_ = *profile;
-  StartDownload(false);
-  SelectProfileButton(*profile);
-  RefreshKeys();
 }
 
 }  // namespace q730x

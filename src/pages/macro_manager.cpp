@@ -209,13 +209,14 @@ SharedPicture CMacroDlg::CoverPicture(RECT area) const {
   if (!picture) return nullptr;
   {
     MemoryDc to(nullptr);
-    to.Select(picture.get());
+    if (!to.Adopt(std::move(picture))) return nullptr;
     for (RECT cover : {kUpperCoverRect, kLowerCoverRect}) {
       OffsetRect(&cover, -area.left, -area.top);
       UniqueBrush panel(CreateSolidBrush(GetPixel(to.get(), cover.left + 1, cover.top + 1)));
       FillRect(to.get(), &cover, panel.get());
     }
-  }  // deselected before it is shared
+    picture = to.TakeSurface();  // deselected before it is shared
+  }
   return Picture::FromBitmap(std::move(picture));
 }
 

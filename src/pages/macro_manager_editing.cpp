@@ -120,8 +120,12 @@ void CMacroDlg::ModifySelection() {
   if (selected >= 0 && IsKeyStep(entry)) {
     StopKeyCapture();
     if (capturedKey_ != 0) {
+      // A changed press changes its release too, so that no key is left held.
+      const std::optional<std::size_t> release = MatchingRelease(StepEntries(), std::size_t(selected));
       const std::uint32_t step = MakeStep(StepKindOf(entry), capturedKey_);
       steps_.ReplaceEntry(selected, StepText(step), StepKindOf(entry), capturedKey_);
+      if (release)
+        steps_.ReplaceEntry(int(*release), StepText(MakeStep(STEP_RELEASE, capturedKey_)), STEP_RELEASE, capturedKey_);
     }
   } else if (selected >= 0 && IsPauseStep(entry)) {
     if (const std::optional<std::uint32_t> ms = ReadDecimal(FieldText(kValueFieldId))) {

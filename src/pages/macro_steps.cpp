@@ -90,4 +90,15 @@ std::vector<std::uint32_t> ClosingReleases(const std::vector<std::uint32_t>& ste
   return releases;
 }
 
+std::optional<std::size_t> MatchingRelease(const std::vector<std::uint32_t>& steps, std::size_t press) {
+  if (press >= steps.size() || StepKindOf(steps[press]) != STEP_PRESS) return std::nullopt;
+  const std::uint32_t key = StepValueOf(steps[press]);
+  for (std::size_t i = press + 1; i < steps.size(); ++i) {
+    if (StepValueOf(steps[i]) != key || IsPauseStep(steps[i])) continue;
+    if (StepKindOf(steps[i]) == STEP_RELEASE) return i;
+    return std::nullopt;  // pressed again before any release
+  }
+  return std::nullopt;
+}
+
 }  // namespace q730x

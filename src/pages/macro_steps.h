@@ -57,6 +57,11 @@ struct PauseInsertion {
 PauseInsertion PlanPauseInsertion(const std::vector<std::uint32_t>& steps, int selected,
                                   std::uint32_t ms);
 
+// The release that ends the key press at entry `press`: the first release of
+// the same key after it, unless that key is pressed again first. None for
+// an entry that is no press or a press never released.
+std::optional<std::size_t> MatchingRelease(const std::vector<std::uint32_t>& steps, std::size_t press);
+
 // Whether an inserted pause would become the list's first entry.
 bool PauseWouldLead(const std::vector<std::uint32_t>& steps, int selected);
 

@@ -1,7 +1,6 @@
 #include "pages/program_links.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -12,12 +11,6 @@
 namespace q730x {
 
 namespace {
-
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return wchar_t(std::towlower(c)); });
-  return lower;
-}
 
 std::wstring LinkName(int profile) {
   const std::u16string_view program = buffers::ProCfg[profile].Program();
@@ -31,11 +24,15 @@ std::wstring FileNamePart(std::wstring_view path) {
   return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
 }
 
-bool LinkedAlready(std::wstring_view name) {
+bool LinkedAlready(std::wstring_view name, int current) {
   if (name.empty()) return false;
-  const std::wstring wanted = Lower(name);
-  for (int i = 0; i < kProfileCount; ++i)
-    if (Lower(LinkName(i)).find(wanted) != std::wstring::npos) return true;
+  for (int i = 0; i < kProfileCount; ++i) {
+    if (i == current) continue;
+    const std::wstring link = FileNamePart(LinkName(i));
+    // Whole names, letter case ignored, as the file system compares them.
+    if (CompareStringOrdinal(link.data(), int(link.size()), name.data(), int(name.size()), TRUE) == CSTR_EQUAL)
+      return true;
+  }
   return false;
 }
 
@@ -61,14 +58,15 @@ std::wstring ForegroundProgramName() {
   if (!foreground) return unknown;
   DWORD processId = 0;
   GetWindowThreadProcessId(foreground, &processId);
-  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  // Only the limited query right: anti-cheat drivers refuse their games'
+  // memory (PROCESS_VM_READ) to every other program, but not their names.
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return unknown;
-  HMODULE mainModule = nullptr;
-  DWORD needed = 0;
-  if (!EnumProcessModules(process.get(), &mainModule, sizeof mainModule, &needed)) return unknown;
-  wchar_t name[MAX_PATH] = {};
-  if (GetModuleBaseNameW(process.get(), mainModule, name, MAX_PATH) == 0) return unknown;
-  return name;
+  std::wstring path(32768, L'\0');  // a program may lie deeper than MAX_PATH
+  DWORD length = DWORD(path.size());
+  if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &length) || length == 0) return unknown;
+  path.resize(length);
+  return path.substr(path.find_last_of(L"\\/") + 1);  // the base name, as the module name was
 }
 
 }  // namespace q730x

@@ -1,7 +1,7 @@
 // Program links: a profile can name a program whose arrival in the
 // foreground selects it. The keyboard page stores file names only, compares
 // them with the foreground program's name, and refuses a name that another
-// link already contains.
+// profile's link already names.
 #pragma once
 
 #include <optional>
@@ -13,9 +13,9 @@ namespace q730x {
 // The part of a path after its last backslash (the whole text without one).
 std::wstring FileNamePart(std::wstring_view path);
 
-// True when name is not empty and any of the five links' file names
-// contains it, letter case ignored (also the current profile's own link).
-bool LinkedAlready(std::wstring_view name);
+// True when name is not empty and the link of a profile other than current
+// names the same file, compared whole with letter case ignored.
+bool LinkedAlready(std::wstring_view name, int current);
 
 // The profile, other than current, whose enabled link names exactly this
 // program (letter case counts); the first one wins.

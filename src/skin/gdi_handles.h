@@ -41,12 +41,15 @@ using UniqueBrush = GdiObject<HBRUSH>;
 using UniqueFont = GdiObject<HFONT>;
 using UniqueRegion = GdiObject<HRGN>;
 
-// A memory drawing context that owns what it draws on. It holds either a
-// borrowed picture (Select: the caller's bitmap, which outlives the context)
-// or a surface of its own (CreateSurface, Adopt). When it ends it first puts
-// the context's original objects back, then deletes the context, and only
-// then its own surface, so no bitmap is ever deleted while it is selected
-// (Windows refuses that and the handle is lost).
+// A memory drawing context and the one owner of what it draws on. It draws
+// either on a borrowed picture (Borrow: a skin or picture that a longer-lived
+// object owns) or on a surface of its own (CreateSurface, Adopt), which it
+// creates, selects and, when it ends, deselects before deleting it; the
+// surface leaves it only deselected (TakeSurface). A bitmap of the caller's
+// own is handed over with Adopt and taken back with TakeSurface, never
+// selected while the caller still holds it: so no bitmap can be deleted
+// while it is selected (Windows refuses that and the handle is lost) however
+// the locals around the context are ordered.
 class MemoryDc {
  public:
   explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
@@ -61,10 +64,11 @@ class MemoryDc {
 
   HDC get() const { return dc_; }
   explicit operator bool() const { return dc_ != nullptr; }
-  void Select(HBITMAP borrowed) {
+  // Draws from (or on) a picture that outlives the context: a skin's or a
+  // picture's own bitmap. A bitmap the caller owns goes through Adopt.
+  void Borrow(HBITMAP outlivesTheContext) {
     if (!dc_) return;
-    HGDIOBJ old = SelectObject(dc_, borrowed);
-    if (!oldBitmap_) oldBitmap_ = old;
+    PutBitmap(outlivesTheContext);
   }
   // A new surface compatible with `dc`, selected and owned; false when the
   // context or the surface cannot be made.
@@ -81,11 +85,13 @@ class MemoryDc {
     oldBitmap_ = nullptr;
     return std::move(surface_);
   }
-  // Takes a bitmap over (a DIB section, say) and selects it.
-  void Adopt(UniqueBitmap bitmap) {
-    if (!dc_ || !bitmap) return;
-    Select(bitmap.get());
+  // Takes a bitmap over (a DIB section, or a picture to draw on) and selects
+  // it; false when there is no context or no bitmap.
+  bool Adopt(UniqueBitmap bitmap) {
+    if (!dc_ || !bitmap) return false;
+    PutBitmap(bitmap.get());
     UniqueBitmap previous = std::exchange(surface_, std::move(bitmap));
+    return true;
   }  // the previous surface, now deselected, goes here
   void Select(HFONT font) {
     if (!dc_) return;
@@ -94,6 +100,11 @@ class MemoryDc {
   }
 
  private:
+  void PutBitmap(HBITMAP bitmap) {
+    HGDIOBJ old = SelectObject(dc_, bitmap);
+    if (!oldBitmap_) oldBitmap_ = old;
+  }
+
   UniqueBitmap surface_;  // declared first: destroyed after the context
   HDC dc_;
   HGDIOBJ oldBitmap_ = nullptr;

@@ -88,7 +88,7 @@ SharedPicture Picture::Part(const SharedPicture& picture, RECT area) {
 void Picture::Draw(HDC target, int x, int y, int w, int h, POINT from) const {
   if (bitmap_) {
     MemoryDc source(target);
-    source.Select(bitmap_.get());
+    source.Borrow(bitmap_.get());
     BitBlt(target, x, y, w, h, source.get(), from.x, from.y, SRCCOPY);
     return;
   }

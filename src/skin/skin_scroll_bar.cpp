@@ -127,7 +127,7 @@ void CSkinScrollBar::Draw(HDC dc) const {
   }
   MemoryDc skin(dc);
   if (!skin) return;
-  skin.Select(skin_);
+  skin.Borrow(skin_);
   const CellCopier copy{dc, skin.get(), cell_, vertical_};
   const ScrollLayout layout = Layout();
   const int first = vertical_ ? kCellUpArrow : kCellLeftArrow;
@@ -171,9 +171,7 @@ void CSkinScrollBar::DrawBuffered(HDC dc) const {
   GetClientRect(hwnd(), &client);
   // Drawn off screen first, so that a moving thumb does not flicker.
   MemoryDc buffer(dc);
-  UniqueBitmap surface(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (!buffer || !surface) return Draw(dc);
-  buffer.Select(surface.get());
+  if (!buffer.CreateSurface(dc, client.right, client.bottom)) return Draw(dc);
   Draw(buffer.get());
   BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
 }

@@ -281,7 +281,7 @@ void CSkinScrollWnd::PaintCorner() {
     RECT client;
     GetClientRect(hwnd(), &client);
     MemoryDc cells(dc);
-    cells.Select(skin_);
+    cells.Borrow(skin_);
     const bool right = corner_ == Corner::Right;
     BitBlt(dc, right ? client.right - cell_ : 0, client.bottom - cell_, cell_, cell_, cells.get(),
            kCellCorner * cell_, (right ? 0 : 1) * cell_, SRCCOPY);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <initializer_list>
 #include <string>
@@ -67,6 +68,42 @@ TEST_F(ApplicationTest, StartsHiddenAndASecondCopyShowsTheFirst) {
 
   PostMessageW(main, WM_COMMAND, kCommandExit, 0);
   EXPECT_TRUE(first.Ended(15000));
+}
+
+// Whether the shell holds an icon of this window and id: the shell changes
+// only an icon it has (a change of nothing: no flags).
+bool TrayIconThere(HWND window) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = window;
+  icon.uID = 128;
+  return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+// A restarted Explorer has lost every icon and says so with "TaskbarCreated":
+// the icon, the only way into a hidden utility, must come back.
+TEST_F(ApplicationTest, TheTrayIconComesBackWhenTheTaskbarIsCreatedAgain) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitUntil(TrayIconThere, main)) << "no tray icon at start";
+  for (int round = 0; round < 2; ++round) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = main;
+    icon.uID = 128;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+    ASSERT_FALSE(TrayIconThere(main));
+    PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil(TrayIconThere, main)) << "round " << round;
+  }
+  // A "TaskbarCreated" while the icon is still there leaves one icon.
+  PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  PostMessageW(main, kTrayCallback, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main)) << "the icon's clicks still arrive";
+  EXPECT_TRUE(TrayIconThere(main));
+  PostMessageW(main, WM_COMMAND, kCommandExit, 0);
+  EXPECT_TRUE(utility.Ended(15000));
 }
 
 TEST_F(ApplicationTest, UnexpectedRemovalEndsTheProgramWithoutAMessage) {

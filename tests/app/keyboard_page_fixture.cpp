@@ -163,7 +163,8 @@ void PutMacroOnKey(int profile, int position, std::uint32_t id) {
 void LinkStoredProfile(int profile, const std::u16string& program) {
   SetProgramFolder(DistFolder());
   CreateMissingProfiles();
-  LoadProgramLinks();
+  // A store without links must not inherit an earlier test's links from this process.
+  if (!LoadProgramLinks()) buffers::ProCfg = {};
   ProgramLink& link = buffers::ProCfg[profile];
   link = ProgramLink{};
   link.enabled = 1;

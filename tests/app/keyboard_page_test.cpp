@@ -8,6 +8,7 @@
 #include "gui_support.h"
 #include "key_input.h"
 #include "keyboard_page_fixture.h"
+#include "model/profile_buffers.h"
 #include "store_test_support.h"
 
 namespace q730x::test {
@@ -15,6 +16,8 @@ namespace {
 
 std::string RegistryAt(int position) { return Hex4(ReadRaw(ProfilePath(0), L"Matrix").bytes, position * 4); }
 bool RegistryHasCtrlC(HWND) { return RegistryAt(17) == kCtrlC; }
+// The file is written from the registry right after it.
+bool FileHasCtrlC(HWND) { return Hex4(ReadFileBytes(DistFolder() + L"profile\\1.cfg"), 17 * 4) == kCtrlC; }
 bool StoredRateIs125(HWND) {
   const auto config = ReadRaw(ProfilePath(0), L"ConfigInfo").bytes;
   return config.size() >= 4 && config[0] == 125 && config[1] == 0;
@@ -29,7 +32,7 @@ TEST_F(KeyboardPageTest, CapsLockGetsCtrlCAndApplyPutsItOnTheKeyboardAndInTheSto
   EXPECT_EQ(KeyboardAt(17), kCtrlC);
   EXPECT_FALSE(keyboard().LogWith("kind=32").empty()) << "the set-up request after the open";
   EXPECT_EQ(StoredCurrentProfile(), 0);
-  EXPECT_EQ(Hex4(ReadFileBytes(DistFolder() + L"profile\\1.cfg"), 17 * 4), kCtrlC);
+  EXPECT_TRUE(WaitUntil(&FileHasCtrlC, nullptr, 2000));
 
   // The key setting dialog is left open: the exit of TearDown must close it
   // too, for the utility to end.
@@ -73,6 +76,49 @@ TEST_F(KeyboardPageTest, RestoreAsksFirstAndOnlyOkRestores) {
   // Restore sets the profile's report rate to 125 and saves after the download.
   ASSERT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
   EXPECT_EQ(keyboard().LogWith("key matrix written").size(), writesBefore + 1);
+}
+
+// Profile 1 has a text, a link and a macro on Esc (key position 11).
+class RefusedRestoreTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    StoreMacro(0x7300);
+    EditStoredProfile(0, [] {
+      buffers::ConfigInfo.text[0] = u'x';
+      PutMacroOnKey(0, 11, 0x7300);
+    });
+    LinkStoredProfile(0, u"game.exe");
+  }
+};
+
+TEST_F(RefusedRestoreTest, ARefusedRestoreChangesNothingInMemoryOrAfterTheNextApply) {
+  ClickAt(page_, kRestore);
+  HWND box = WaitForWindow(L"Info Box", 5000);
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(keyboard().Admin("refuse 1"));
+  PressOk(box);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
+  box = WaitForWindow(L"Info Box", 15000);
+  ASSERT_TRUE(box) << "Setting Error";
+  PressOk(box);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
+  Pump(300);
+  wchar_t text[16] = {};
+  GetDlgItemTextW(page_, 1000, text, 16);
+  EXPECT_STREQ(text, L"x");
+  EXPECT_TRUE(IsWindowVisible(ChildWindowFromPoint(page_, {470, 414}))) << "the program name: still linked";
+
+  ClickAt(page_, kApply);
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (KeyboardAt(11).substr(0, 2) != "08" && GetTickCount64() < end) Sleep(100);
+  EXPECT_EQ(KeyboardAt(11).substr(0, 2), "08") << "Esc plays its macro";
+  Sleep(1000);
+  const std::vector<std::uint8_t> config = ReadRaw(ProfilePath(0), L"ConfigInfo").bytes;
+  ASSERT_GE(config.size(), 6u);
+  EXPECT_EQ(Hex4(config, 0), "E8030000") << "rate 1000, not 125";
+  EXPECT_EQ(config[4], 'x');
+  EXPECT_EQ(Hex4(ReadRaw(kStoreRoot, L"MacroUse").bytes, 11 * 4), "00730000") << "the macro is still in use";
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
 }
 
 TEST_F(KeyboardPageTest, Rate125SendsInterval8TheUtilitySurvivesTheReplugAndApplyStoresIt) {
@@ -209,6 +255,27 @@ TEST_F(KeyEventTest, AKeyThatOpensAFileOpensAPathWithASpaceWithTheWindowHidden) 
   ApplyAndHide();
   ASSERT_TRUE(keyboard().Admin("press 6"));
   EXPECT_TRUE(Opened(L"key note.q730xnote")) << "notepad with the file";
+}
+
+// Profile 2 opens the note file at the same key as profile 1's notepad.
+class HeldProfileKeyEventTest : public KeyEventTest {
+ protected:
+  void BeforeStart() override {
+    KeyEventTest::BeforeStart();
+    ASSERT_EQ(RunSettingsTool(L"set 2 5 C5050003 \"" + NoteFile() + L"\""), 0u);
+  }
+};
+
+TEST_F(HeldProfileKeyEventTest, AKeyRunsTheActionOfTheProfileTheKeyboardHoldsNotOfTheTabShown) {
+  ApplyAndHide();
+  PostMessageW(main_, WM_COMMAND, 0x6000, 0);  // open again, as from the tray
+  ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main_));
+  Pump(300);
+  ClickAt(page_, kProfileTab[1]);
+  Pump(500);
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  EXPECT_TRUE(Opened(L"Untitled - Notepad")) << "profile 1's program";
+  EXPECT_EQ(VisibleWindowStartingWith(L"key note"), nullptr) << "not profile 2's file";
 }
 
 TEST_F(KeyEventTest, ThreeThousandIgnoredEventsLeaveItAnsweringAndWorking) {

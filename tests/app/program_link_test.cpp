@@ -1,7 +1,9 @@
 // Program links of the running utility: a profile linked to a program is
 // switched in and downloaded, without a progress box, when that program comes
-// to the foreground; the link's name must match with its letter case; and the
-// utility ends cleanly when told to exit during such a download.
+// to the foreground; the link's name must match with its letter case; a
+// switch waits for a running Apply and keeps unapplied edits; a new link is
+// refused only for a name another profile links; and the utility ends
+// cleanly when told to exit during such a download.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include "key_input.h"
 #include "keyboard_page_fixture.h"
 #include "model/key_code.h"
+#include "model/key_layout_table.h"
 #include "model/profile_buffers.h"
 #include "model/profile_store.h"
 #include "store_test_support.h"
@@ -106,6 +109,109 @@ TEST_F(ExitDuringLinkDownloadTest, ExitWhileTheWorkerWritesEndsCleanlyAndLeavesT
   for (std::size_t i = 0; i < before.size(); ++i)
     EXPECT_EQ(ReadRaw(ProfilePath(1), values[i]).bytes, before[i].bytes) << i;
   EXPECT_EQ(ReadFileBytes(DistFolder() + L"profile\\2.cfg"), fileBefore);
+}
+
+// The text of the profile tab at a page point ("Profile 1", marked "Profile 1 *").
+std::wstring TabText(HWND page, POINT at) {
+  wchar_t text[64] = {};
+  GetWindowTextW(ChildWindowFromPoint(page, at), text, 64);
+  return text;
+}
+
+bool FileHasCtrlCInProfile1(HWND) {
+  return Hex4(ReadFileBytes(DistFolder() + L"profile\\1.cfg"), 17 * 4) == kCtrlC;
+}
+
+// Profile 1 has ten macro keys (its Apply takes seconds); profile 2 is linked
+// to notepad and keeps Caps Lock's factory function.
+class LinkDuringApplyTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    EditStoredProfile(0, [] {
+      for (int i = 0; i < 10; ++i) {  // the first ten keys of the picture
+        StoreMacro(0x7200 + std::uint32_t(i));
+        PutMacroOnKey(0, KeyLayoutTable[std::size_t(i)].position, 0x7200 + std::uint32_t(i));
+      }
+    });
+    LinkStoredProfile(1, u"notepad.exe");
+  }
+};
+
+TEST_F(LinkDuringApplyTest, ASwitchWaitsForTheApplyWhichStoresItsOwnProfile) {
+  SetCapsLockToCtrlC();
+  ClickAt(page_, kApply);
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (keyboard().LogWith("macro slot").empty() && GetTickCount64() < end) Sleep(10);
+  ASSERT_FALSE(keyboard().LogWith("macro slot").empty()) << "the Apply has begun";
+  Notepad notepad;
+  ASSERT_TRUE(notepad.ToFront());
+  bool boxSeen = false;
+  ASSERT_TRUE(WaitForCurrentProfile(1, boxSeen));
+  Sleep(3000);  // all settled: the switch's own download too
+  EXPECT_EQ(StoredCurrentProfile(), 1);
+  EXPECT_EQ(Hex4(ReadRaw(ProfilePath(0), L"Matrix").bytes, 17 * 4), kCtrlC) << "profile 1's edit stored";
+  EXPECT_TRUE(FileHasCtrlCInProfile1(nullptr));
+  EXPECT_EQ(Hex4(ReadRaw(ProfilePath(1), L"Matrix").bytes, 17 * 4), kCapsFactory) << "not in profile 2";
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory) << "the keyboard holds profile 2";
+  EXPECT_EQ(KeyboardAt(11), Hex4(ReadRaw(ProfilePath(1), L"Matrix").bytes, 11 * 4)) << "no macro of profile 1";
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr) << "no error";
+}
+
+// An edit survives a refused tab switch and a program-link switch, and its
+// tab is marked meanwhile.
+class UnappliedEditTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override { LinkStoredProfile(1, u"notepad.exe"); }
+};
+
+TEST_F(UnappliedEditTest, ClosingTheQuestionOrALinkSwitchKeepsTheEdit) {
+  SetCapsLockToCtrlC();
+  EXPECT_EQ(TabText(page_, kProfileTab[0]), L"Profile 1 *");
+  ClickAt(page_, kProfileTab[1]);
+  HWND box = WaitForWindow(L"Info Box", 5000);
+  ASSERT_TRUE(box) << "the question about the unapplied edit";
+  CloseBox(box);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
+  {
+    Notepad notepad;
+    ASSERT_TRUE(notepad.ToFront());
+    bool boxSeen = false;
+    ASSERT_TRUE(WaitForCurrentProfile(1, boxSeen));
+    Pump(500);
+    EXPECT_EQ(TabText(page_, kProfileTab[0]), L"Profile 1 *") << "kept for profile 1";
+  }
+  SetForegroundWindow(main_);
+  Pump(500);
+  ClickAt(page_, kProfileTab[0]);
+  Pump(500);
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr) << "profile 2 had nothing unapplied";
+  ClickAt(page_, kApply);
+  EXPECT_TRUE(WaitUntil(&FileHasCtrlCInProfile1, nullptr, 15000)) << "the edit came back with its profile";
+  EXPECT_EQ(KeyboardAt(17), kCtrlC);
+  EXPECT_EQ(TabText(page_, kProfileTab[0]), L"Profile 1");
+}
+
+// Profile 2 is linked to game.exe; the user links profile 4 to me.exe.
+class LinkNameTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    LinkStoredProfile(1, u"game.exe");
+    WriteFileBytes(TestFolder() + L"me.exe", {'M', 'Z'});
+  }
+};
+
+TEST_F(LinkNameTest, ANameThatAnotherLinkOnlyContainsIsAccepted) {
+  ClickAt(page_, kProfileTab[3]);
+  Pump(300);
+  ClickAt(page_, kLinkBox);
+  ChooseInOpenFileDialog(main_, TestFolder() + L"me.exe");
+  EXPECT_TRUE(WaitUntil(
+      [](HWND) {
+        LoadProgramLinks();
+        return buffers::ProCfg[3].enabled == 1 && buffers::ProCfg[3].Program() == u"me.exe";
+      },
+      nullptr, 5000));
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr) << "no claim that it is linked already";
 }
 
 }  // namespace

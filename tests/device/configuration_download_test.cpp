@@ -1,7 +1,7 @@
 // A whole profile downloaded to the virtual keyboard: progress and result
 // messages in order, macros given slots in walking order and written once,
 // keys pointed at their slots or back at their defaults, refused slot and
-// matrix writes, an absent keyboard, a page that went, and the page's lock.
+// matrix writes, an absent keyboard (a failure), a session that went, and the lock.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -103,11 +103,19 @@ class DownloadTest : public test::VirtualKeyboardSuite {
     link_.StopLink();
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kStoreRootPath);
   }
+  // A download of profile 1 as the buffers hold it, reporting to page.
+  DownloadTarget Target(HWND page) {
+    job_ = std::make_shared<DownloadJob>();
+    job_->snapshot = SnapshotOfBuffers(0);
+    return {page, share_, job_};
+  }
   // Downloads with the recorder as both page and progress window.
   void Download() {
-    ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
+    ASSERT_TRUE(StartDownloadThread(Target(recorder_.hwnd()), recorder_.hwnd()));
     ASSERT_TRUE(recorder_.WaitForClose());
   }
+  // The matrix as the download wrote it.
+  KeyMatrix& Written() { return job_->snapshot.matrix; }
   // How often the keyboard completed the write of a slot.
   static std::size_t SlotWrites(int slot) {
     return keyboard().LogWith("macro slot " + std::to_string(slot) + " written").size();
@@ -119,6 +127,7 @@ class DownloadTest : public test::VirtualKeyboardSuite {
   CUSBDriver link_;
   std::shared_ptr<DownloadShare> share_ = std::make_shared<DownloadShare>();
   Recorder recorder_;
+  std::shared_ptr<DownloadJob> job_;
 };
 
 TEST_F(DownloadTest, WithoutMacroKeysProgressRunsPerKeyThenTheResultAndTheClose) {
@@ -140,8 +149,9 @@ TEST_F(DownloadTest, OneMacroOnTwoKeysGoesToSlotZeroAndBothKeysPointThere) {
   GiveMacro(KeyLayoutTable[1].position, 0x1234);  // F1
   Download();
   const KeyCode keyboardForm = MakeKeyboardMacroCode(1, 0);  // 08 01 01 FF
-  EXPECT_EQ(buffers::KeyMatrix[KeyLayoutTable[0].position], keyboardForm);
-  EXPECT_EQ(buffers::KeyMatrix[KeyLayoutTable[1].position], keyboardForm);
+  EXPECT_EQ(Written()[KeyLayoutTable[0].position], keyboardForm);
+  EXPECT_EQ(Written()[KeyLayoutTable[1].position], keyboardForm);
+  EXPECT_EQ(buffers::KeyMatrix[KeyLayoutTable[1].position], MakeMacroCode()) << "the edited profile is left alone";
   EXPECT_EQ(KeyHex(KeyLayoutTable[1].position), "080101FF");
   EXPECT_EQ(MacroSlotTable[0].id, 0x1234u);
   EXPECT_EQ(MacroSlotTable[0].slot, 0);
@@ -160,10 +170,10 @@ TEST_F(DownloadTest, MissingMacrosAndAThirtyFirstMacroFallBackToTheDefault) {
   GiveMacro(KeyLayoutTable[31].position, 0x999);  // no such macro
   Download();
   for (int k = 0; k < 30; ++k)
-    EXPECT_EQ(buffers::KeyMatrix[KeyLayoutTable[k].position], MakeKeyboardMacroCode(2, std::uint8_t(k))) << k;
+    EXPECT_EQ(Written()[KeyLayoutTable[k].position], MakeKeyboardMacroCode(2, std::uint8_t(k))) << k;
   for (int k : {30, 31}) {
     const int position = KeyLayoutTable[k].position;
-    EXPECT_EQ(buffers::KeyMatrix[position], DefaultMatrix[position]) << k;
+    EXPECT_EQ(Written()[position], DefaultMatrix[position]) << k;
   }
   EXPECT_EQ(MacroSlotTable[29].id, 0x100u + 29);
 }
@@ -219,7 +229,7 @@ TEST_F(DownloadTest, QueriesDuringADownloadWaitForTheBlockInFlightAndBothSucceed
   StoredMacro(0x5000, 0);
   GiveMacro(KeyLayoutTable[0].position, 0x5000);
   ASSERT_TRUE(keyboard().Admin("version 6.4"));
-  ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
+  ASSERT_TRUE(StartDownloadThread(Target(recorder_.hwnd()), recorder_.hwnd()));
   int answered = 0;
   std::uint32_t interval = 0;
   for (int i = 0; i < 4; ++i) {
@@ -244,17 +254,18 @@ TEST_F(DownloadTest, RefusedMatrixWriteIsReportedAsAFailure) {
   ASSERT_TRUE(keyboard().Admin("plug"));
 }
 
-TEST_F(DownloadTest, AnAbsentKeyboardWritesNothingButStillClosesTheProgressWindow) {
+TEST_F(DownloadTest, AnAbsentKeyboardWritesNothingAndFailsButStillClosesTheProgressWindow) {
   share_->presence.deviceAbsent = true;
   Download();
-  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_CLOSE}));
+  EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_DOWNLOAD_FAILED, WM_CLOSE}));
+  EXPECT_EQ(recorder_.messages.front().wParam, 0u) << "the result names the profile";
   EXPECT_TRUE(recorder_.Progress().empty());
   EXPECT_TRUE(keyboard().LogWith("code=").empty());
 }
 
 TEST_F(DownloadTest, WithoutAPageOrItsShareTheProgressWindowIsStillClosed) {
-  RunDownload({nullptr, share_}, recorder_.hwnd());
-  RunDownload({recorder_.hwnd(), nullptr}, recorder_.hwnd());
+  RunDownload(Target(nullptr), recorder_.hwnd());
+  RunDownload({recorder_.hwnd(), nullptr, job_}, recorder_.hwnd());
   ASSERT_TRUE(recorder_.WaitForClose(2000));
   EXPECT_EQ(recorder_.Results(), (std::vector<UINT>{WM_CLOSE, WM_CLOSE}));
   EXPECT_TRUE(keyboard().LogWith("code=").empty());
@@ -263,7 +274,7 @@ TEST_F(DownloadTest, WithoutAPageOrItsShareTheProgressWindowIsStillClosed) {
 TEST_F(DownloadTest, AWorkerWaitingForTheLockLeavesAPageThatWentAlone) {
   std::optional<Recorder> page(std::in_place);
   std::unique_lock held(share_->lock);
-  ASSERT_TRUE(StartDownloadThread({page->hwnd(), share_}, recorder_.hwnd()));
+  ASSERT_TRUE(StartDownloadThread(Target(page->hwnd()), recorder_.hwnd()));
   test::MessageWindow::PumpUntil(nullptr, 100);
   // What the page does as it is destroyed, with the worker waiting.
   share_->pageGone = true;
@@ -276,7 +287,7 @@ TEST_F(DownloadTest, AWorkerWaitingForTheLockLeavesAPageThatWentAlone) {
 
 TEST_F(DownloadTest, ASecondDownloadWaitsForTheLock) {
   std::unique_lock held(share_->lock);
-  ASSERT_TRUE(StartDownloadThread({recorder_.hwnd(), share_}, recorder_.hwnd()));
+  ASSERT_TRUE(StartDownloadThread(Target(recorder_.hwnd()), recorder_.hwnd()));
   test::MessageWindow::PumpUntil(nullptr, 300);
   EXPECT_TRUE(recorder_.messages.empty());
   held.unlock();

@@ -52,7 +52,9 @@ class DownloadRefusalTest : public test::VirtualKeyboardSuite {
     if (!refusal_.empty()) {
       EXPECT_TRUE(keyboard().Admin(refusal_));
     }
-    RunDownload({window.hwnd(), std::make_shared<DownloadShare>()}, window.hwnd());
+    auto job = std::make_shared<DownloadJob>();
+    job->snapshot = SnapshotOfBuffers(0);
+    RunDownload({window.hwnd(), std::make_shared<DownloadShare>(), job}, window.hwnd());
     test::MessageWindow::PumpUntil([&] { return closed && result; }, 5000);
     EXPECT_TRUE(closed) << "the progress window is always closed";
     link.StopLink();

@@ -116,14 +116,17 @@ class ProgramLinkTest : public ::testing::Test {
   void SetUp() override { buffers::ClearAll(); }
 };
 
-TEST_F(ProgramLinkTest, ANameContainedInAnyLinkClashesWhateverTheCase) {
+TEST_F(ProgramLinkTest, OnlyAnotherProfilesLinkOfTheWholeNameClashesWhateverTheCase) {
   Link(1, u"game.exe");
-  EXPECT_TRUE(LinkedAlready(L"game.exe"));
-  EXPECT_TRUE(LinkedAlready(L"ME.exe")) << "game.exe contains it";
-  EXPECT_FALSE(LinkedAlready(L"tool.exe"));
-  EXPECT_FALSE(LinkedAlready(L""));
+  EXPECT_TRUE(LinkedAlready(L"game.exe", 3));
+  EXPECT_TRUE(LinkedAlready(L"GAME.EXE", 3));
+  EXPECT_FALSE(LinkedAlready(L"me.exe", 3)) << "game.exe only contains it";
+  EXPECT_FALSE(LinkedAlready(L"game.ex", 3));
+  EXPECT_FALSE(LinkedAlready(L"game.exe", 1)) << "the profile's own link chosen again";
+  EXPECT_FALSE(LinkedAlready(L"tool.exe", 3));
+  EXPECT_FALSE(LinkedAlready(L"", 3));
   Link(1, u"game.exe", false);
-  EXPECT_TRUE(LinkedAlready(L"game.exe")) << "a switched-off link keeps its name";
+  EXPECT_TRUE(LinkedAlready(L"game.exe", 3)) << "a switched-off link keeps its name";
 }
 
 TEST_F(ProgramLinkTest, TheForegroundProgramSelectsTheFirstOtherEnabledLinkWithTheSameCase) {

@@ -103,6 +103,14 @@ TEST(MacroStepsTest, KeysLeftDownGetReleasesLastPressedFirst) {
   EXPECT_EQ(ClosingReleases({press(0xA0), press('A'), MakeStep(STEP_PAUSE, 10), release('B'), press('C'),
                              release('C')}),
             (std::vector<std::uint32_t>{release('A'), release(0xA0)}));
+  // A press changed on its own keeps this release with it.
+  const std::vector<std::uint32_t> steps = {press('A'), press('B'), MakeStep(STEP_PAUSE, 10), release('B'),
+                                            release('A'), press('A')};
+  EXPECT_EQ(MatchingRelease(steps, 0), std::optional<std::size_t>(4));
+  EXPECT_EQ(MatchingRelease(steps, 1), std::optional<std::size_t>(3));
+  EXPECT_EQ(MatchingRelease(steps, 5), std::nullopt) << "never released";
+  EXPECT_EQ(MatchingRelease(steps, 3), std::nullopt) << "a release is no press";
+  EXPECT_EQ(MatchingRelease({press('A'), press('A'), release('A')}, 0), std::nullopt) << "pressed again first";
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ COLORREF WindowPixel(HWND window, POINT client) {
 COLORREF BitmapPixel(HBITMAP bitmap, POINT at) {
   WindowDc screen(nullptr);
   MemoryDc memory(screen.get());
-  memory.Select(bitmap);
+  memory.Borrow(bitmap);
   return GetPixel(memory.get(), at.x, at.y);
 }
 

@@ -14,9 +14,8 @@ namespace {
 class DrawnItem {
  public:
   DrawnItem(const CKavexMenu& menu, const MenuItemRecord* record, bool selected)
-      : screen_(nullptr), canvas_(screen_.get()),
-        bitmap_(CreateCompatibleBitmap(screen_.get(), kMenuItemWidth, kMenuItemHeight)) {
-    canvas_.Select(bitmap_.get());
+      : screen_(nullptr), canvas_(screen_.get()) {
+    canvas_.CreateSurface(screen_.get(), kMenuItemWidth, kMenuItemHeight);
     RECT all{0, 0, kMenuItemWidth, kMenuItemHeight};
     UniqueBrush marker(CreateSolidBrush(kMarker));
     FillRect(canvas_.get(), &all, marker.get());
@@ -34,7 +33,6 @@ class DrawnItem {
  private:
   WindowDc screen_;
   MemoryDc canvas_;
-  UniqueBitmap bitmap_;
 };
 
 TEST(KavexMenu, ItemsAreSeventyFiveByTwentyTwo) {

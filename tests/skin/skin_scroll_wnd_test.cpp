@@ -352,9 +352,10 @@ TEST_F(SkinScrollWndTest, EmbeddedEightBitPictureDrawsTheBar) {
   {
     WindowDc screen(nullptr);
     MemoryDc from(screen.get()), to(screen.get());
-    from.Select(picture.get());
-    to.Select(copy.get());
+    from.Borrow(picture.get());
+    to.Adopt(std::move(copy));
     BitBlt(to.get(), 0, 0, 163, 54, from.get(), 0, 0, SRCCOPY);
+    copy = to.TakeSurface();
   }
   HWND list = MakeList(100);
   CSkinScrollWnd* frame = WrapWithSkinScroll(list, picture.get());

@@ -69,19 +69,6 @@ class TextButtonHost : public SkinnedDialog {
   }
 };
 
-TEST(GdiObjects, PaintingAButtonAThousandTimesKeepsTheCount) {
-  GdiplusSession gdiplus;
-  TextButtonHost host;
-  ASSERT_TRUE(host.CreateModeless(nullptr));
-  Pump(100);
-  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (before == 0) GTEST_SKIP() << "this platform reports no GDI object count (Wine does not)";
-  for (int i = 0; i < 1000; ++i)
-    RedrawWindow(host.button.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  EXPECT_LE(after, before + 8) << "before " << before << ", after " << after;
-}
-
 TEST(GdiObjects, AMemoryContextDeletesItsOwnSurfaceAfterItself) {
   WindowDc screen(nullptr);
   HBITMAP surface = nullptr;

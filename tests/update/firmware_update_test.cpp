@@ -327,6 +327,23 @@ TEST_F(FirmwareEndsTest, AMissingBurnToolSaysSoAndTheUtilityCarriesOnThenTwoEnds
   EXPECT_TRUE(utility_->Ended(15000)) << "a failed update ends the program";
 }
 
+// Without its last word the update would stay "running": the tray icon
+// would ignore every click for ever. The tool's end fails the update.
+TEST_F(FirmwareEndsTest, ABurnToolThatEndsWithoutAWordFailsTheUpdateAndEndsTheProgram) {
+  main_ = StartUtility(utility_);
+  ASSERT_TRUE(main_);
+  const std::wstring tool = test::DistFolder() + L"FWUpdate\\Q730XBurn.exe";
+  test::FileSetAside real(tool);
+  wchar_t self[MAX_PATH] = {};
+  std::wstring silent(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  silent = silent.substr(0, silent.find_last_of(L'\\') + 1) + L"SilentBurnTool.exe";  // beside this test
+  ASSERT_TRUE(CopyFileW(silent.c_str(), tool.c_str(), FALSE));
+  PostMessageW(Page(), kStartBurnTool, 0, 0);
+  ExpectMessageAndOk(texts_.str_updateover2);
+  EXPECT_TRUE(utility_->Ended(15000)) << "a failed update ends the program";
+  DeleteFileW(tool.c_str());
+}
+
 TEST_F(FirmwareEndsTest, OnlyTheLoaderOnTheBusFinishesTheUpdateThenADamagedImageEndsTheProgram) {
   ASSERT_TRUE(PutImageFile(test::FirmwareImage("1.4")));
   ASSERT_TRUE(keyboard().Admin("loader on"));

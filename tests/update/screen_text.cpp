@@ -29,13 +29,14 @@ std::vector<DWORD> Pixels(HDC dc, HBITMAP bitmap, SIZE size) {
 std::vector<DWORD> Expected(HBITMAP background, const std::wstring& text, const TextPlace& place,
                             SIZE size) {
   WindowDc screen(nullptr);
-  UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+  UniqueBitmap picture;
   {
     MemoryDc target(screen.get()), source(screen.get());
-    target.Select(picture.get());
-    source.Select(background);
+    target.CreateSurface(screen.get(), size.cx, size.cy);
+    source.Borrow(background);
     BitBlt(target.get(), 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
     DrawSkinText(target.get(), text, 8, 0, kTextColour, place.x, place.y, place.width, place.height);
+    picture = target.TakeSurface();
   }
   return Pixels(screen.get(), picture.get(), size);
 }
@@ -44,11 +45,12 @@ std::vector<DWORD> Shown(HWND window, SIZE size) {
   RECT r;
   GetWindowRect(window, &r);
   WindowDc screen(nullptr);
-  UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+  UniqueBitmap picture;
   {
     MemoryDc target(screen.get());
-    target.Select(picture.get());
+    target.CreateSurface(screen.get(), size.cx, size.cy);
     BitBlt(target.get(), 0, 0, size.cx, size.cy, screen.get(), r.left, r.top, SRCCOPY);
+    picture = target.TakeSurface();
   }
   return Pixels(screen.get(), picture.get(), size);
 }

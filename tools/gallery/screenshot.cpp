@@ -28,14 +28,13 @@ bool SaveScreenArea(RECT area, const std::wstring& path) {
   int w = area.right - area.left, h = area.bottom - area.top;
   if (w <= 0 || h <= 0) return false;
   WindowDc screen(nullptr);
-  UniqueBitmap shot(CreateCompatibleBitmap(screen.get(), w, h));
-  if (!shot) return false;
+  UniqueBitmap shot;
   {
     MemoryDc memory(screen.get());
-    if (!memory) return false;
-    memory.Select(shot.get());
+    if (!memory.CreateSurface(screen.get(), w, h)) return false;
     BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
-  }  // the picture is deselected before GDI+ reads it
+    shot = memory.TakeSurface();  // deselected before GDI+ reads it
+  }
   CLSID png;
   if (!PngEncoder(png)) return false;
   Gdiplus::Bitmap picture(shot.get(), nullptr);

@@ -106,7 +106,9 @@ int Apply(const std::vector<std::wstring>& arguments) {
     PrintError(kNotOpen);
     return kExitFailure;
   }
-  RunDownload({window.get(), std::make_shared<DownloadShare>()}, nullptr);
+  auto job = std::make_shared<DownloadJob>();
+  job->snapshot = SnapshotOfBuffers(n);
+  RunDownload({window.get(), std::make_shared<DownloadShare>(), job}, nullptr);
   MSG result{};
   const bool done = PeekMessageW(&result, window.get(), WM_DOWNLOAD_DONE, WM_DOWNLOAD_FAILED, PM_REMOVE) &&
                     result.message == WM_DOWNLOAD_DONE;
@@ -116,6 +118,7 @@ int Apply(const std::vector<std::wstring>& arguments) {
   }
   // As the utility saves after a successful download: the profile becomes the
   // current one, with its macro keys in the form the keyboard received.
+  buffers::KeyMatrix = job->snapshot.matrix;
   buffers::nCurFile = n;
   SaveCurrentIndex();
   if (!SaveProfile(n)) {
