@@ -95,6 +95,10 @@ void CMacroDlg::CreateControls() {
   scrollBitmap_.reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kScrollBitmap)));
   SetUpList(macros_, kMacroListId, kMacroListRect, true);
   SetUpList(steps_, kStepListId, kStepListRect, false);
+  // The icons show a step's direction; readers hear it as a word.
+  steps_.SetSpokenWord(STEP_PRESS, Access.str_step_down);
+  steps_.SetSpokenWord(STEP_RELEASE, Access.str_step_up);
+  steps_.SetSpokenWord(STEP_PAUSE, Access.str_step_pause);
 
   const LanguageTable& t = Language;
   CreateSkinButton(record_, {563, 43, 688, 70});

@@ -84,7 +84,7 @@ bool CListBoxEx::Create(HWND parent, RECT rect, int id) {
 void CListBoxEx::AddEntry(std::uint32_t value, const std::wstring& text, int kind, bool edit) {
   if (!hwnd()) return;
   if (editingList_ == this) CloseEditor();
-  const int index = int(SendMessageW(hwnd(), LB_ADDSTRING, 0, LPARAM(text.c_str())));
+  const int index = int(SendMessageW(hwnd(), LB_ADDSTRING, 0, LPARAM(Stored(text, kind).c_str())));
   if (index < 0) return;
   Placed(index, EntryData(kind, value));
   SendMessageW(hwnd(), LB_SETCURSEL, index, 0);
@@ -95,7 +95,7 @@ void CListBoxEx::InsertEntry(int index, const std::wstring& text, int kind, std:
   if (!hwnd()) return;
   // An open editor would end on an entry that moved; it closes unchanged.
   if (editingList_ == this) CloseEditor();
-  const int at = int(SendMessageW(hwnd(), LB_INSERTSTRING, index, LPARAM(text.c_str())));
+  const int at = int(SendMessageW(hwnd(), LB_INSERTSTRING, index, LPARAM(Stored(text, kind).c_str())));
   if (at < 0) return;
   Placed(at, EntryData(kind, value));
   SendMessageW(hwnd(), LB_SETCURSEL, at, 0);
@@ -105,7 +105,7 @@ void CListBoxEx::ReplaceEntry(int index, const std::wstring& text, int kind, std
   if (!hwnd() || index < 0 || index >= count()) return;
   if (editingList_ == this) CloseEditor();
   if (SendMessageW(hwnd(), LB_DELETESTRING, index, 0) == LB_ERR) return;
-  const int at = int(SendMessageW(hwnd(), LB_INSERTSTRING, index, LPARAM(text.c_str())));
+  const int at = int(SendMessageW(hwnd(), LB_INSERTSTRING, index, LPARAM(Stored(text, kind).c_str())));
   if (at < 0) return;
   Placed(at, EntryData(kind, value));
   SendMessageW(hwnd(), LB_SETCURSEL, at, 0);
@@ -140,6 +140,20 @@ void CListBoxEx::SetEntryHeight(int height) {
   Invalidate(true);
 }
 
+void CListBoxEx::SetSpokenWord(int kind, std::wstring word) {
+  if (kind >= kEntryUp && kind <= kEntryDelay) spokenWords_[size_t(kind)] = std::move(word);
+}
+
+const std::wstring& CListBoxEx::SpokenWord(int kind) const {
+  static const std::wstring none;
+  return kind >= kEntryUp && kind <= kEntryDelay ? spokenWords_[size_t(kind)] : none;
+}
+
+std::wstring CListBoxEx::Stored(const std::wstring& shown, int kind) const {
+  const std::wstring& word = SpokenWord(kind);
+  return word.empty() ? shown : shown + L" " + word;
+}
+
 void CListBoxEx::SetNotifyTarget(HWND window) {
   notifyTarget_ = window;
   notifyTargetSet_ = window != nullptr;
@@ -164,6 +178,18 @@ int CListBoxEx::selection() const {
 }
 
 std::wstring CListBoxEx::text(int index) const {
+  std::wstring stored = StoredText(index);
+  // The word was added by Stored for the entry's kind; a text without it
+  // (added before the word was set) stays whole.
+  const std::wstring& word = SpokenWord(int(data(index) >> 24));
+  const size_t tail = word.size() + 1;
+  if (!word.empty() && stored.size() >= tail &&
+      stored.compare(stored.size() - tail, tail, L" " + word) == 0)
+    stored.resize(stored.size() - tail);
+  return stored;
+}
+
+std::wstring CListBoxEx::StoredText(int index) const {
   if (!hwnd() || index < 0) return {};
   const LRESULT length = SendMessageW(hwnd(), LB_GETTEXTLEN, index, 0);
   if (length == LB_ERR || length < 0) return {};
@@ -375,8 +401,9 @@ void CListBoxEx::CommitEdit() {
   typed.resize(size_t(length > 0 ? length : 0));
   if (index < count()) {
     const std::uint32_t kept = data(index);
+    const std::wstring stored = Stored(typed, int(kept >> 24));
     if (SendMessageW(hwnd(), LB_DELETESTRING, index, 0) != LB_ERR) {
-      const int at = int(SendMessageW(hwnd(), LB_INSERTSTRING, index, LPARAM(typed.c_str())));
+      const int at = int(SendMessageW(hwnd(), LB_INSERTSTRING, index, LPARAM(stored.c_str())));
       if (at >= 0) Placed(at, kept);
     }
     SendMessageW(hwnd(), LB_SETCURSEL, index, 0);

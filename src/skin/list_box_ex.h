@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -70,11 +71,16 @@ class CListBoxEx : public Window {
   // Notifications go to `window`; null sends them back to the parent.
   void SetNotifyTarget(HWND window);
   void SetInPlaceEdit(bool allowed) { editAllowed_ = allowed; }
+  // A word that screen readers hear after the text of every entry of `kind`
+  // (kEntryUp to kEntryDelay), which the icon alone shows on screen: the
+  // entry's string becomes "text word", and only "text" is drawn. Set it
+  // before adding entries; an empty word adds nothing.
+  void SetSpokenWord(int kind, std::wstring word);
 
   // Reading.
   int count() const;
   int selection() const;  // -1: none
-  std::wstring text(int index) const;
+  std::wstring text(int index) const;  // as drawn, without the spoken word
   std::uint32_t data(int index) const;
   int hoverIndex() const { return hoverIndex_; }
   int editingIndex() const { return editingIndex_; }
@@ -100,6 +106,11 @@ class CListBoxEx : public Window {
   int EntryUnderPointer() const;
   void RepaintEntry(int index) const;
   void TrackPointer(POINT client);
+  // The string an entry of `kind` showing `shown` keeps, and the whole
+  // string kept at `index` (what LB_GETTEXT and screen readers read).
+  std::wstring Stored(const std::wstring& shown, int kind) const;
+  std::wstring StoredText(int index) const;
+  const std::wstring& SpokenWord(int kind) const;
   // Gives a new or rewritten entry its data and height.
   void Placed(int index, std::uint32_t data);
   void DrawEntry(const DRAWITEMSTRUCT& item, COLORREF colour) const;
@@ -132,6 +143,7 @@ class CListBoxEx : public Window {
   bool keyboardChange_ = false;  // a key is being handled: its selection change is the key's
   int hoverIndex_ = -1;
   bool trackingLeave_ = false;
+  std::array<std::wstring, kEntryDelay + 1> spokenWords_;
 };
 
 }  // namespace q730x

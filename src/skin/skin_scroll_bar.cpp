@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "markup/access_texts.h"
 #include "skin/skin_files.h"
 
 namespace q730x {
@@ -60,7 +61,9 @@ int ScrollSkinCell(HBITMAP skin) {
 
 bool CSkinScrollBar::Create(HWND parent, RECT rect, bool vertical, int id, bool visible) {
   const DWORD style = WS_CHILD | (visible ? WS_VISIBLE : 0) | (vertical ? SBS_VERT : SBS_HORZ);
-  HWND window = CreateWindowExW(0, L"SCROLLBAR", L"", style, rect.left, rect.top,
+  // The bar draws no text: its window text is only the name readers speak.
+  const std::wstring& name = vertical ? Access.str_scroll_vertical : Access.str_scroll_horizontal;
+  HWND window = CreateWindowExW(0, L"SCROLLBAR", name.c_str(), style, rect.left, rect.top,
                                 rect.right - rect.left, rect.bottom - rect.top, parent,
                                 reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr),
                                 nullptr);

@@ -18,6 +18,7 @@
 #include "model/key_caption.h"
 #include "model/key_code.h"
 #include "model/key_layout_table.h"
+#include "model/macro_record.h"
 #include "model/profile_buffers.h"
 
 namespace q730x::test {
@@ -110,7 +111,8 @@ std::vector<std::wstring> UnnamedControls(HWND window) {
           if (label) GetClassNameW(label, labelKind, 64);
           if (label && _wcsicmp(labelKind, L"Static") == 0) name = AccessibleName(label);
         } else if (_wcsicmp(kind, L"Button") == 0 || _wcsicmp(kind, L"ListBox") == 0 ||
-                   _wcsicmp(kind, L"msctls_progress32") == 0 || _wcsicmp(kind, L"Static") == 0) {
+                   _wcsicmp(kind, L"msctls_progress32") == 0 || _wcsicmp(kind, L"Static") == 0 ||
+                   _wcsicmp(kind, L"ScrollBar") == 0) {
           name = AccessibleName(child);
         } else {
           return TRUE;
@@ -213,11 +215,36 @@ TEST_F(KeyboardAccessTest, CapsLockGetsCtrlCAndIsAppliedWithKeysOnly) {
   EXPECT_EQ(KeyboardAt(17), kCtrlC);
 }
 
-// The Tab key of profile 1 has Ctrl+C before the utility starts.
+// What LB_GETTEXT reads for each entry of a list in another process.
+std::vector<std::wstring> EntryStrings(HWND list) {
+  std::vector<std::wstring> entries;
+  const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    std::wstring text(size_t(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT copied = SendMessageW(list, LB_GETTEXT, i, LPARAM(text.data()));
+    text.resize(copied > 0 && copied <= length ? size_t(copied) : 0);
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+// The Tab key of profile 1 has Ctrl+C, and a macro (press A, pause 120 ms,
+// release A) is stored, before the utility starts.
 class NamedControlsTest : public KeyboardAccessTest {
  protected:
   void BeforeStart() override {
     EditStoredProfile(0, [] { buffers::KeyMatrix[9] = MakeKeyCode(0x06, KM_CTRL); });
+    MacroRecord macro;
+    macro.SetFormat(kMacroFormat);
+    macro.SetId(0x100);
+    macro.SetRepeatCount(1);
+    macro.SetName(u"M");
+    macro.AppendEvent(MacroEvent::Make(MacroEvent::kPress, 'A'));
+    macro.AppendEvent(MacroEvent::Make(MacroEvent::kPause, 120));
+    macro.AppendEvent(MacroEvent::Make(MacroEvent::kRelease, 'A'));
+    macro.SetSize(std::uint32_t(macro.bytes().size()));
+    WriteRaw(L"Software\\KAVEX\\Q730X\\Macro\\00000100", L"", REG_BINARY, macro.bytes());
   }
 };
 
@@ -249,6 +276,22 @@ TEST_F(NamedControlsTest, EveryVisibleControlOfEachPageAndDialogHasAName) {
   ClickAt(main_, kMacroButton);
   Pump(400);
   expectAllNamed(main_, "main window with the macro page");
+  // The step list reads each step's direction, which only its icon shows.
+  HWND macroPage = FindWindowExW(main_, nullptr, nullptr, L"KavexQ730XMacroManager");
+  ASSERT_TRUE(macroPage);
+  HWND steps = nullptr;
+  EnumChildWindows(
+      macroPage,
+      [](HWND child, LPARAM found) -> BOOL {
+        wchar_t kind[16] = {};
+        GetClassNameW(child, kind, 16);
+        if (_wcsicmp(kind, L"ListBox") != 0 || GetDlgCtrlID(child) != 257) return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&steps));
+  ASSERT_TRUE(steps);
+  EXPECT_EQ(Narrow(Joined(EntryStrings(steps))), Narrow(Joined({L"A down", L"120  ms pause", L"A up"})));
   ClickAt(main_, kKeyboardButton);
   Pump(300);
 
