@@ -188,7 +188,9 @@ TEST_F(UnappliedEditTest, ClosingTheQuestionOrALinkSwitchKeepsTheEdit) {
   ClickAt(page_, kApply);
   EXPECT_TRUE(WaitUntil(&FileHasCtrlCInProfile1, nullptr, 15000)) << "the edit came back with its profile";
   EXPECT_EQ(KeyboardAt(17), kCtrlC);
-  EXPECT_EQ(TabText(page_, kProfileTab[0]), L"Profile 1");
+  // The mark goes once the stored profile is shown again, just after its file is written.
+  EXPECT_TRUE(WaitUntil([](HWND page) { return TabText(page, kProfileTab[0]) == L"Profile 1"; },
+                        page_, 5000));
 }
 
 // Profile 2 is linked to game.exe; the user links profile 4 to me.exe.
