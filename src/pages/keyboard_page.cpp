@@ -1,7 +1,5 @@
 #include "pages/keyboard_page.h"
 
-#include <shellapi.h>
-
 #include <map>
 #include <optional>
 
