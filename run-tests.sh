@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite
-# under Wine. Extra arguments go to ctest (for example -R profile_store_test).
+# under Wine, in parallel test slots (Q730X_TEST_SLOTS of them, by default one
+# more than the machine has cores; see cmake/test-slots.sh.in). Extra
+# arguments go to ctest (for example -R profile_store_test).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh"
 cd "$here/build"
-# Tests start from a clean session: a utility left running by run-utility.sh
-# would otherwise stand in for the copies the tests start.
-./test-session.sh stop >/dev/null 2>&1 || true
-ctest --output-on-failure "$@"
+slots="${Q730X_TEST_SLOTS:-$(($(nproc) + 1))}"
+case "$slots" in ''|*[!0-9]*|0) echo "Q730X_TEST_SLOTS must be a positive number" >&2; exit 2 ;; esac
+export Q730X_TEST_SLOTS="$slots"
+# CTest hands the slots out by this resource spec.
+./test-slots.sh spec "$slots" > test-slots.json
+ctest --output-on-failure -j "$((slots * 2))" --resource-spec-file test-slots.json "$@"

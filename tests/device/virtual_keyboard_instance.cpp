@@ -35,15 +35,22 @@ void VirtualKeyboardSuite::TearDownTestSuite() {
 
 std::wstring TestFolder() { return ProgramFolder(); }
 
-std::wstring DistFolder() {
-  // A suite that installs the program elsewhere (a copy in a prefix of its
-  // own) names that folder; otherwise the build's deployable folder.
-  wchar_t installed[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(L"Q730X_TEST_DIST", installed, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return TestFolder() + L"..\\dist\\";
-  std::wstring folder(installed, length);
+namespace {
+// A folder named by an environment variable, with a trailing backslash, or fallback.
+std::wstring FolderFromEnvironment(const wchar_t* name, const std::wstring& fallback) {
+  wchar_t named[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(name, named, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return fallback;
+  std::wstring folder(named, length);
   if (folder.back() != L'\\') folder += L'\\';
   return folder;
+}
+}  // namespace
+
+std::wstring DistFolder() { return FolderFromEnvironment(L"Q730X_TEST_DIST", TestFolder() + L"..\\dist\\"); }
+
+std::wstring SlotFolder() {
+  return FolderFromEnvironment(L"Q730X_TEST_SLOT", TestFolder() + L"..\\test-session\\");
 }
 
 std::string ToHex(const std::uint8_t* bytes, std::size_t count) {

@@ -67,9 +67,12 @@ class VirtualKeyboardSuite : public ::testing::Test {
 
 // The folder of the test executable, with a trailing backslash.
 std::wstring TestFolder();
-// The build's deployable folder (programs and companions), or the installed
-// copy named by Q730X_TEST_DIST.
+// The deployable folder (programs and companions) the test uses: its test
+// slot's copy or an installed copy, named by Q730X_TEST_DIST, else the build's.
 std::wstring DistFolder();
+// The folder of the test's slot, named by Q730X_TEST_SLOT (its update
+// server's root and port file), else the build's test-session folder.
+std::wstring SlotFolder();
 // Hex digits of bytes, as the virtual keyboard prints them ({0x0A, 0x1B} -> "0A1B").
 std::string ToHex(const std::uint8_t* bytes, std::size_t count);
 // Bytes from hex digits ("0A1B" -> {0x0A, 0x1B}).

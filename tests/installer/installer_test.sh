@@ -15,9 +15,10 @@ if [ ! -f "$setup" ]; then
   exit 77
 fi
 
+# The display of the test's slot; the prefix is the test's own.
+. "$build/test-slot-env.sh"
 prefix="$(mktemp -d /tmp/q730x-installer-test.XXXXXX)"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export DISPLAY=":$(head -n1 "$build/test-session/xvfb.display")"
 trap 'wineserver -k </dev/null >/dev/null 2>&1; wineserver -w </dev/null >/dev/null 2>&1; rm -rf "$prefix"' EXIT
 wineserver -p </dev/null >/dev/null 2>&1
 wine wineboot -i </dev/null >/dev/null 2>&1

@@ -31,9 +31,9 @@ std::string ReadWholeFile(const std::wstring& path) {
 }
 
 UpdateServerFolder::UpdateServerFolder() {
-  const std::wstring session = TestFolder() + L"..\\test-session\\";
-  root_ = session + L"update-server\\";
-  port_ = unsigned(std::atoi(ReadWholeFile(session + L"update-server.port").c_str()));
+  const std::wstring slot = SlotFolder();
+  root_ = slot + L"update-server\\";
+  port_ = unsigned(std::atoi(ReadWholeFile(slot + L"update-server.port").c_str()));
 }
 
 std::wstring UpdateServerFolder::Address() const { return L"http://127.0.0.1:" + std::to_wstring(port_); }
