@@ -6,11 +6,15 @@
 # spec (build/test-slots.json, Q730X_TEST_SLOTS slots); without one, every test
 # runs in slot 1, one at a time.
 #
-#   q730x_add_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [GUI] [REGISTRY])
+#   q730x_add_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [GUI] [REGISTRY]
+#                  [COST <seconds>])
 #
 # GUI      the test shows windows or injects input;
 # REGISTRY the test rewrites the product's registry tree (its overrides too);
 # either needs a slot to itself. Unmarked tests share a slot two at a time.
+# COST     about how long the test runs: CTest starts the longest first, so
+#          that they do not end the run alone. After a first run CTest goes by
+#          the times it measured.
 
 set(_q730x_slots ${CMAKE_BINARY_DIR}/test-slots.sh)
 add_test(NAME test_session_start COMMAND ${_q730x_slots} start)
@@ -48,7 +52,7 @@ function(q730x_test_code target)
 endfunction()
 
 function(q730x_add_test)
-  cmake_parse_arguments(T "GUI;REGISTRY" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;REGISTRY" "NAME;COST" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
   target_link_libraries(${T_NAME} PRIVATE q730x_test_main ${T_LIBS})
@@ -57,6 +61,9 @@ function(q730x_add_test)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
   set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED session TIMEOUT 300)
+  if(T_COST)
+    set_tests_properties(${T_NAME} PROPERTIES COST ${T_COST})
+  endif()
   if(T_GUI OR T_REGISTRY)
     q730x_test_slot(${T_NAME} ALONE)
   else()

@@ -15,19 +15,16 @@ if [ ! -f "$setup" ]; then
   exit 77
 fi
 
-# The display of the test's slot; the prefix is the test's own.
+# The display of the test's slot; the prefix is the test's own, a copy of the
+# slots' booted template, started in a session of its own. (In the session
+# that booted a new prefix, Wine's Task Scheduler service often fails to
+# start, "service database locked", then time-outs; on Windows it runs long
+# before anyone installs anything.)
 . "$build/test-slot-env.sh"
-prefix="$(mktemp -d /tmp/q730x-installer-test.XXXXXX)"
+prefix="$Q730X_SLOT_DIR/installer-prefix"
+q730x_prefix_from_template "$prefix" || exit 1
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k </dev/null >/dev/null 2>&1; wineserver -w </dev/null >/dev/null 2>&1; rm -rf "$prefix"' EXIT
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot -i </dev/null >/dev/null 2>&1
-# In the session that booted a new prefix, Wine's Task Scheduler service
-# often fails to start ("service database locked", then time-outs) and stays
-# so until the session ends; on Windows it runs long before anyone installs
-# anything. Start the session again, with the prefix booted.
-wineserver -k </dev/null >/dev/null 2>&1
-wineserver -w </dev/null >/dev/null 2>&1
 wineserver -p </dev/null >/dev/null 2>&1
 
 failures=0
