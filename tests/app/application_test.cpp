@@ -21,6 +21,7 @@ constexpr UINT kTrayCallback = 0x600;
 constexpr WORD kCommandExit = 0x6001;
 
 using test::PressOk;
+using test::QueueHandled;
 using test::Utility;
 using test::WaitForWindow;
 using test::WaitUntil;
@@ -42,16 +43,20 @@ class ApplicationTest : public test::VirtualKeyboardSuite {
 std::wstring ApplicationTest::title_;
 
 TEST_F(ApplicationTest, StartsHiddenAndASecondCopyShowsTheFirst) {
+  const std::size_t readsBefore = keyboard().LogWith("reply=").size();
   Utility first;
   ASSERT_TRUE(first.running());
   HWND main = WaitForWindow(title_);
   ASSERT_TRUE(main);
-  Sleep(500);
+  // The firmware version is read last at start; once the window has handled
+  // what the start posted to it, the start is over.
+  ASSERT_TRUE(keyboard().WaitForLogCount("reply=", readsBefore + 1));
+  ASSERT_TRUE(QueueHandled(main));
   EXPECT_FALSE(IsWindowVisible(main));
   // Nothing can show it before the user opens it.
   SetWindowPos(main, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(main, SW_SHOW);
-  Sleep(300);
+  ASSERT_TRUE(QueueHandled(main));
   EXPECT_FALSE(IsWindowVisible(main));
 
   Utility second;
@@ -113,8 +118,7 @@ TEST_F(ApplicationTest, UnexpectedRemovalEndsTheProgramWithoutAMessage) {
   ASSERT_TRUE(main);
   // The firmware version is read last at start, after the device
   // notifications are set up.
-  const ULONGLONG end = GetTickCount64() + 10000;
-  while (keyboard().LogWith("reply=").size() == readsBefore && GetTickCount64() < end) Sleep(50);
+  ASSERT_TRUE(keyboard().WaitForLogCount("reply=", readsBefore + 1));
   ASSERT_TRUE(keyboard().Admin("unplug"));
   EXPECT_TRUE(utility.Ended(15000));
   EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
@@ -235,9 +239,12 @@ TEST_F(ApplicationTest, EnterAndEscapeOnTheOpenWindowLeaveItRunning) {
   PostMessageW(main, 0x707, 0, 0);
   ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
   SetForegroundWindow(main);
-  Sleep(200);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return GetForegroundWindow() == w; }, main));
   PressKeys({VK_RETURN, VK_ESCAPE, VK_RETURN});
-  EXPECT_FALSE(utility.Ended(1000)) << "only the close sequence ends the program";
+  // Keys that closed the window would leave nothing to answer: a round for
+  // each of the six key messages, for the hook's report of each, and one more.
+  EXPECT_TRUE(QueueHandled(main, 13)) << "only the close sequence ends the program";
+  EXPECT_FALSE(utility.Ended(0));
   EXPECT_TRUE(IsWindowVisible(main));
   PostMessageW(main, WM_COMMAND, kCommandExit, 0);
   EXPECT_TRUE(utility.Ended(15000));

@@ -194,7 +194,8 @@ void KeyboardPageTest::SetUp() {
   page_ = FindWindowExW(main_, nullptr, nullptr, L"KavexQ730XKeyboardConfig");
   ASSERT_TRUE(page_);
   SetForegroundWindow(main_);
-  Pump(300);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return GetForegroundWindow() == w; }, main_));
+  ASSERT_TRUE(QueueHandled(main_));
 }
 
 void KeyboardPageTest::TearDown() {
@@ -208,10 +209,9 @@ void KeyboardPageTest::SetCapsLockToCtrlC() {
   ClickAt(page_, kCapsLock);
   HWND setting = WaitForWindow(L"KavexQ730XSetting", 5000);
   ASSERT_TRUE(setting);
-  Pump(300);
+  ASSERT_TRUE(QueueHandled(setting));
   ClickAt(setting, kCtrlBox);
   TapKey('C');
-  Pump(200);
   ClickAt(setting, kSettingOk);
   ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, setting, 5000));
 }
@@ -223,7 +223,7 @@ std::string KeyboardPageTest::KeyboardAt(int position) {
 }
 
 void KeyboardPageTest::CloseBox(HWND box) {
-  Pump(300);
+  ASSERT_TRUE(QueueHandled(box));
   ClickAt(box, kBoxClose);
   ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
 }

@@ -49,13 +49,12 @@ TEST_F(KeyboardPageTest, ARefusedMatrixWriteSaysSoAndTheOldMatrixComesBack) {
   PressOk(box);
   ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, box, 5000));
   EXPECT_EQ(KeyboardAt(17), kCapsFactory);
-  // The edit is gone from memory too: the next Apply downloads the old matrix.
+  // The edit is gone from memory too: the next Apply downloads the old matrix
+  // and saves it (the profile file is written last, after the registry).
+  const FileRewrite saved(DistFolder() + L"profile\\1.cfg");
   ClickAt(page_, kApply);
-  ASSERT_TRUE(WaitUntil([](HWND) { return !ReadRaw(ProfilePath(0), L"ConfigInfo").bytes.empty() &&
-                                          FileExists(DistFolder() + L"profile\\1.cfg") &&
-                                          FindWindowW(nullptr, L"Info Box") == nullptr; },
-                        nullptr, 15000));
-  Sleep(1500);
+  ASSERT_TRUE(saved.Wait());
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr);
   EXPECT_EQ(KeyboardAt(17), kCapsFactory);
   EXPECT_EQ(RegistryAt(17), kCapsFactory);
 }
@@ -66,7 +65,6 @@ TEST_F(KeyboardPageTest, RestoreAsksFirstAndOnlyOkRestores) {
   HWND box = WaitForWindow(L"Info Box", 5000);
   ASSERT_TRUE(box);
   CloseBox(box);
-  Sleep(800);
   EXPECT_EQ(keyboard().LogWith("key matrix written").size(), writesBefore) << "closed without OK";
 
   ClickAt(page_, kRestore);
@@ -74,8 +72,10 @@ TEST_F(KeyboardPageTest, RestoreAsksFirstAndOnlyOkRestores) {
   ASSERT_TRUE(box);
   PressOk(box);
   // Restore sets the profile's report rate to 125 and saves after the download.
+  // Had the closed box restored too, its download would have come first: one
+  // matrix write in all says it did not.
   ASSERT_TRUE(WaitUntil(&StoredRateIs125, nullptr, 15000));
-  EXPECT_EQ(keyboard().LogWith("key matrix written").size(), writesBefore + 1);
+  EXPECT_EQ(keyboard().LogWith("key matrix written").size(), writesBefore + 1) << "closed without OK";
 }
 
 // Profile 1 has a text, a link and a macro on Esc (key position 11).
@@ -108,11 +108,10 @@ TEST_F(RefusedRestoreTest, ARefusedRestoreChangesNothingInMemoryOrAfterTheNextAp
   EXPECT_STREQ(text, L"x");
   EXPECT_TRUE(IsWindowVisible(ChildWindowFromPoint(page_, {470, 414}))) << "the program name: still linked";
 
+  const FileRewrite saved(DistFolder() + L"profile\\1.cfg");
   ClickAt(page_, kApply);
-  const ULONGLONG end = GetTickCount64() + 15000;
-  while (KeyboardAt(11).substr(0, 2) != "08" && GetTickCount64() < end) Sleep(100);
+  ASSERT_TRUE(saved.Wait()) << "the Apply saves the profile";
   EXPECT_EQ(KeyboardAt(11).substr(0, 2), "08") << "Esc plays its macro";
-  Sleep(1000);
   const std::vector<std::uint8_t> config = ReadRaw(ProfilePath(0), L"ConfigInfo").bytes;
   ASSERT_GE(config.size(), 6u);
   EXPECT_EQ(Hex4(config, 0), "E8030000") << "rate 1000, not 125";
@@ -128,12 +127,14 @@ TEST_F(KeyboardPageTest, Rate125SendsInterval8TheUtilitySurvivesTheReplugAndAppl
   for (int i = 0; i < 100 && !dialog; ++i, Sleep(50)) dialog = OwnedDialog(main_);
   ASSERT_TRUE(dialog);
   Pump(300);
+  const std::size_t rejoins = keyboard().Rejoins();
   ClickAt(dialog, kRate125);
   ClickAt(dialog, kRateOk);
   EXPECT_TRUE(keyboard().WaitForDump("interval", "8"));
-  const ULONGLONG end = GetTickCount64() + 10000;
-  while (keyboard().LogWith("rejoined the bus").empty() && GetTickCount64() < end) Sleep(50);
-  Sleep(1000);
+  ASSERT_TRUE(keyboard().WaitForRejoin(rejoins));
+  // On the arrival the utility reads the firmware version: by then it has
+  // handled the removal before it too.
+  EXPECT_TRUE(keyboard().WaitForLogAfter(keyboard().kRejoined, " reply="));
   ASSERT_FALSE(utility_->Ended(0)) << "an expected removal";
   EXPECT_FALSE(StoredRateIs125(nullptr)) << "nothing is stored before Apply";
   ClickAt(page_, kApply);
@@ -271,8 +272,7 @@ TEST_F(HeldProfileKeyEventTest, AKeyRunsTheActionOfTheProfileTheKeyboardHoldsNot
   PostMessageW(main_, WM_COMMAND, 0x6000, 0);  // open again, as from the tray
   ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main_));
   Pump(300);
-  ClickAt(page_, kProfileTab[1]);
-  Pump(500);
+  ClickAt(page_, kProfileTab[1]);  // returns once the utility has handled the click
   ASSERT_TRUE(keyboard().Admin("press 5"));
   EXPECT_TRUE(Opened(L"Untitled - Notepad")) << "profile 1's program";
   EXPECT_EQ(VisibleWindowStartingWith(L"key note"), nullptr) << "not profile 2's file";

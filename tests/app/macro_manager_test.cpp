@@ -186,7 +186,8 @@ class MacroManagerTest : public test::VirtualKeyboardSuite {
     Click(kRecord);
     ASSERT_TRUE(Eventually([] { return !Recording(); }, 3000));
   }
-  // A tap with pauses on each side long enough to be recorded.
+  // A tap with pauses on each side long enough to be recorded: the pauses
+  // are what the recorder measures, so they are real time.
   static void SlowTap(WORD vk) {
     test::HoldKey(vk);
     Sleep(120);
@@ -199,7 +200,7 @@ class MacroManagerTest : public test::VirtualKeyboardSuite {
     StartRecording();
     SlowTap('A');
     SlowTap('B');
-    Sleep(200);
+    test::WaitUntilInputHandled();  // B's release is recorded before the stop
     StopRecording();
     EXPECT_TRUE(Eventually([&] { return Stored(id).has_value(); }));
     return id;
@@ -377,7 +378,7 @@ TEST_F(MacroManagerTest, TheStepLimitIsShownOncePerRecordingAndKeysLeftDownAreLe
   OkBox(box);
   SlowTap('A');
   SlowTap('B');
-  Sleep(500);
+  test::WaitUntilInputHandled();  // a second box would be open by now
   EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr) << "shown once per recording";
   StopRecording();
   Click(kSkipPauses);

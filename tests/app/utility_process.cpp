@@ -52,7 +52,7 @@ HWND WaitForWindow(const std::wstring& title, DWORD ms) {
   for (;;) {
     if (HWND window = FindWindowW(nullptr, title.c_str())) return window;
     if (GetTickCount64() > end) return nullptr;
-    Sleep(50);
+    Sleep(10);
   }
 }
 
@@ -60,9 +60,43 @@ bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   while (!done(window)) {
     if (GetTickCount64() > end) return false;
-    Sleep(50);
+    Sleep(10);
   }
   return true;
+}
+
+bool QueueHandled(HWND window, int rounds, DWORD ms) {
+  for (int round = 0; round < rounds; ++round) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &answer)) return false;
+  }
+  return true;
+}
+
+FileRewrite::FileRewrite(std::wstring path) : path_(std::move(path)) {
+  SYSTEMTIME old{};
+  old.wYear = 2001;
+  old.wMonth = 1;
+  old.wDay = 1;
+  SystemTimeToFileTime(&old, &before_);
+  UniqueHandle file(CreateFileW(path_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  if (file) SetFileTime(file.get(), nullptr, nullptr, &before_);
+}
+
+bool FileRewrite::Written() const {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) return false;
+  return CompareFileTime(&data.ftLastWriteTime, &before_) > 0;
+}
+
+bool FileRewrite::Wait(DWORD ms) const {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    if (Written()) return true;
+    if (GetTickCount64() > end) return false;
+    Sleep(10);
+  }
 }
 
 void PressOk(HWND box) {

@@ -30,6 +30,26 @@ class Utility {
 
 HWND WaitForWindow(const std::wstring& title, DWORD ms = 20000);
 bool WaitUntil(bool (*done)(HWND), HWND window, DWORD ms = 10000);
+// Sends WM_NULL to window `rounds` times, each answered within ms: a thread
+// takes a sent message when it next looks at its queue, before any posted
+// or input message, so each answer means it went through its message loop
+// once more. Give one round for each message queued for it (each key press
+// and release), and one more. False when the window is gone or did not answer.
+bool QueueHandled(HWND window, int rounds = 3, DWORD ms = 10000);
+// Tells when a file has been written: its time is set back at the start, so
+// a write in the same clock tick still shows. A missing file counts as
+// written once it is there.
+class FileRewrite {
+ public:
+  explicit FileRewrite(std::wstring path);
+  bool Written() const;
+  bool Wait(DWORD ms = 15000) const;
+
+ private:
+  std::wstring path_;
+  FILETIME before_{};
+};
+
 // Presses the OK button of an open message box, once the box has made it.
 void PressOk(HWND box);
 // Whether a process of this program file name ("Q730XBurn.exe") runs.

@@ -167,4 +167,30 @@ bool VirtualKeyboardInstance::WaitForDump(const std::string& name, const std::st
   return false;
 }
 
+bool VirtualKeyboardInstance::WaitForLogCount(const std::string& fragment, std::size_t count,
+                                              DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (LogWith(fragment).size() >= count) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(20);
+  }
+}
+
+bool VirtualKeyboardInstance::WaitForLogAfter(const std::string& after, const std::string& then,
+                                              DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const std::vector<LogLine> log = Log();
+    bool seen = false, followed = false;
+    for (const LogLine& line : log) {
+      if (line.Has(after)) seen = true, followed = false;
+      else if (seen && line.Has(then)) followed = true;
+    }
+    if (followed) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(20);
+  }
+}
+
 }  // namespace q730x::test

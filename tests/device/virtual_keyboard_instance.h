@@ -43,6 +43,20 @@ class VirtualKeyboardInstance {
   std::vector<LogLine> LogWith(const std::string& fragment);
   // Waits (up to timeoutMs) until the dump line name has value.
   bool WaitForDump(const std::string& name, const std::string& value, DWORD timeoutMs = 10000);
+  // Waits (up to timeoutMs) until at least count log lines contain fragment.
+  // Count the lines before the action and wait for one more, so that a line
+  // an earlier action left cannot answer for this one.
+  bool WaitForLogCount(const std::string& fragment, std::size_t count, DWORD timeoutMs = 10000);
+  // After a report interval change the keyboard leaves the bus and comes back;
+  // the number of returns so far, and a wait for the one after them.
+  std::size_t Rejoins() { return LogWith(kRejoined).size(); }
+  bool WaitForRejoin(std::size_t rejoinsBefore, DWORD timeoutMs = 10000) {
+    return WaitForLogCount(kRejoined, rejoinsBefore + 1, timeoutMs);
+  }
+  static constexpr const char* kRejoined = "rejoined the bus";
+  // Waits (up to timeoutMs) until a log line containing then follows the last
+  // line containing after (for example the utility's first read after a rejoin).
+  bool WaitForLogAfter(const std::string& after, const std::string& then, DWORD timeoutMs = 10000);
 
   const std::wstring& pipe() const { return pipe_; }
   const std::wstring& statePath() const { return state_; }

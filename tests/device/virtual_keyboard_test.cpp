@@ -351,10 +351,16 @@ TEST(VirtualKeyboardState, SurvivesARestartAndADamagedFileIsKeptAside) {
     WaitAtLeast(21);
     ASSERT_TRUE(send(MakeChunkRequest(chunk)));
   }
+  // The interval change makes the keyboard leave the bus and come back; it
+  // is still attached right after the command, so wait for the return itself.
+  const std::size_t rejoins = keyboard.Rejoins();
   const DeviceCommand rate = MakeSetReportIntervalCommand(2);
   ASSERT_TRUE(send(MakeCommandRequest(rate.data(), DIR_TO_KEYBOARD)));
-  ASSERT_TRUE(keyboard.WaitForDump("attached", "1"));
+  ASSERT_TRUE(keyboard.WaitForRejoin(rejoins));
+  ASSERT_EQ(keyboard.DumpField("attached"), "1");
   channel.reset();
+  // The server drops the closed client's registration when it sees the pipe go.
+  ASSERT_TRUE(keyboard.WaitForDump("registered", "0"));
   std::string before;
   ASSERT_TRUE(keyboard.Admin("dump", &before));
 

@@ -23,6 +23,8 @@ namespace q730x {
 namespace {
 
 using test::ClickButton;
+using test::Eventually;
+using test::VisibleWindows;
 using test::WaitForVisible;
 using test::WaitUntil;
 
@@ -68,8 +70,7 @@ class FirmwareUnplugTest : public test::VirtualKeyboardSuite {
     main_ = test::WaitForWindow(texts_.str_title);
     ASSERT_TRUE(main_);
     // The firmware version is read last at the start.
-    const ULONGLONG end = GetTickCount64() + 10000;
-    while (keyboard().LogWith("reply=").size() == repliesBefore && GetTickCount64() < end) Sleep(50);
+    keyboard().WaitForLogCount("reply=", repliesBefore + 1);
   }
   void TearDown() override {
     if (!utility_->Ended(0)) PostMessageW(main_, WM_COMMAND, kCommandExit, 0);
@@ -97,7 +98,12 @@ class FirmwareUnplugTest : public test::VirtualKeyboardSuite {
   static int AnswerBoxesUntilQuiet() {
     int boxes = 0;
     for (;;) {
-      HWND box = WaitForVisible(L"Info Box", kMessageBoxSize, 2000);
+      HWND box = nullptr;
+      Eventually([&] {
+        const auto shown = VisibleWindows(L"Info Box", kMessageBoxSize);
+        box = shown.empty() ? nullptr : shown.front();
+        return box || utility_->Ended(0);
+      }, 2000);
       if (!box || utility_->Ended(0)) return boxes;
       ++boxes;
       // The box may go unanswered: the utility ends on the keyboard's removal.
@@ -165,7 +171,12 @@ TEST_F(FirmwareUnplugTest, HostileAnswersBringAboutBackThenAnUnplugDuringTheImag
   server_.ClearRequests();
   CheckAndAccept();
   ASSERT_TRUE(WaitUntil([](HWND) { return server_.Requests().find(kImagePath) != std::string::npos; }, nullptr));
-  Sleep(500);
+  // The first bytes are in; the rest takes seconds.
+  ASSERT_TRUE(WaitUntil([](HWND) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExW((ImageFile() + L".part").c_str(), GetFileExInfoStandard, &data) &&
+           (data.nFileSizeLow | data.nFileSizeHigh) != 0;
+  }, nullptr));
   ASSERT_TRUE(keyboard().Admin("unplug"));
   // No half image under the image's name, and the keyboard as it was.
   Account("during the image download", AnswerBoxesUntilQuiet(), [] {

@@ -22,9 +22,9 @@ void LetGoKey(WORD virtualKey, bool extended) { SendKey(virtualKey, true, extend
 
 void TapKey(WORD virtualKey, bool extended) {
   HoldKey(virtualKey, extended);
-  Pump(30);
+  WaitUntilInputHandled();
   LetGoKey(virtualKey, extended);
-  Pump(120);
+  WaitUntilInputHandled();
 }
 
 void InjectText(const std::wstring& text) {

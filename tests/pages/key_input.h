@@ -11,7 +11,8 @@ namespace q730x::test {
 
 void HoldKey(WORD virtualKey, bool extended = false);
 void LetGoKey(WORD virtualKey, bool extended = false);
-// Press and release, then a short pump so the reports arrive.
+// Press and release, each waited for until the windows concerned have handled
+// it (the key hook's reports included).
 void TapKey(WORD virtualKey, bool extended = false);
 // Injects text as Unicode characters, or one key's press and release, and
 // returns at once: for windows whose own modal loop (a platform dialog)

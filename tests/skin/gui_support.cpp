@@ -24,23 +24,88 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
 }
 
 namespace {
-void SendPointer(POINT screen) {
+
+// Pumps this thread's queue until nothing but timers is waiting, or the time is up.
+void PumpPending(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (Window::PreTranslateChain(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  } while ((HIWORD(GetQueueStatus(QS_ALLINPUT)) & ~QS_TIMER) != 0 && GetTickCount() - start < milliseconds);
+}
+
+// Lets the thread of `window` handle the input queued for it so far. This
+// thread pumps until its queue is empty. Another thread is sent WM_NULL a few
+// times: a thread takes a sent message when it next looks at its queue, so
+// each answer means it went through its message loop once more, and a few
+// rounds cover the input and what handling it posted (a hook's report, a
+// capture change).
+void LetHandle(HWND window) {
+  if (!window) return;
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (thread == 0) return;
+  if (thread == GetCurrentThreadId()) {
+    PumpPending(5000);
+    return;
+  }
+  for (int round = 0; round < 4; ++round) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) break;
+    PumpPending(5000);  // what the other thread sent us meanwhile
+  }
+}
+
+// The last window the pointer was moved to: a button press or release there
+// goes to it (or to the window holding the capture it took).
+HWND lastPointerWindow = nullptr;
+
+// Lets every thread that may have been given the input handle it: the
+// window under the pointer, the one the pointer was last moved to, the
+// foreground window (keys) and this thread.
+void LetInputBeHandled(HWND window) {
+  POINT at;
+  GetCursorPos(&at);
+  const HWND under = WindowFromPoint(at);
+  const HWND foreground = GetForegroundWindow();
+  LetHandle(window);
+  if (under != window) LetHandle(under);
+  if (lastPointerWindow != window && lastPointerWindow != under) LetHandle(lastPointerWindow);
+  if (foreground != window && foreground != under && foreground != lastPointerWindow) LetHandle(foreground);
+  PumpPending(5000);
+}
+
+bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
+// Moves the pointer to a screen point and waits until the system has it there
+// and the windows concerned have handled the move.
+void SendPointer(HWND window, POINT screen) {
   INPUT input{};
   input.type = INPUT_MOUSE;
   input.mi.dx = LONG(screen.x * 65535LL / (GetSystemMetrics(SM_CXSCREEN) - 1));
   input.mi.dy = LONG(screen.y * 65535LL / (GetSystemMetrics(SM_CYSCREEN) - 1));
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &input, sizeof input);
+  POINT at{};
+  const DWORD start = GetTickCount();
+  while (GetCursorPos(&at) && !SamePoint(at, screen) && GetTickCount() - start < 5000) PumpPending(10);
+  LetInputBeHandled(window);
 }
 }  // namespace
 
+// Each step waits until the windows concerned have handled it: under Wine the
+// server picks the window of a mouse message when it is queued, so a move
+// sent before the button-up or the move that releases a capture has been
+// handled would still go to the window that held the capture.
 void MovePointerTo(HWND window, POINT client) {
   POINT screen = client;
   ClientToScreen(window, &screen);
-  SendPointer({screen.x - 1, screen.y});
-  Pump(80);
-  SendPointer(screen);
-  Pump(150);
+  SendPointer(window, {screen.x - 1, screen.y});
+  SendPointer(window, screen);
+  lastPointerWindow = window == GetDesktopWindow() ? nullptr : window;
 }
 
 void LeftButton(bool down) {
@@ -48,7 +113,7 @@ void LeftButton(bool down) {
   input.type = INPUT_MOUSE;
   input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
   SendInput(1, &input, sizeof input);
-  Pump(150);
+  LetInputBeHandled(lastPointerWindow);
 }
 
 void DoubleClick() {
@@ -60,7 +125,7 @@ void DoubleClick() {
     inputs[i].mi.dwFlags = flags[i];
   }
   SendInput(4, inputs, sizeof inputs[0]);
-  Pump(200);
+  LetInputBeHandled(lastPointerWindow);
 }
 
 void Key(WORD virtualKey, bool down) {
@@ -70,8 +135,10 @@ void Key(WORD virtualKey, bool down) {
   input.ki.wScan = WORD(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
   input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
   SendInput(1, &input, sizeof input);
-  Pump(60);
+  LetInputBeHandled(nullptr);
 }
+
+void WaitUntilInputHandled() { LetInputBeHandled(lastPointerWindow); }
 
 void PressKey(WORD virtualKey) {
   Key(virtualKey, true);

@@ -21,6 +21,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000);
 
 // Moves the pointer to a point in a window's client area, in two small steps
 // so that the window under the pointer sees a move after any capture change.
+// These return once the windows concerned (of this process or another) have
+// handled the input.
 void MovePointerTo(HWND window, POINT client);
 void LeftButton(bool down);
 // Two clicks of the left button at the pointer, within the double-click time.
@@ -28,6 +30,10 @@ void DoubleClick();
 // A key pressed or released, or pressed and released, through SendInput.
 void Key(WORD virtualKey, bool down);
 void PressKey(WORD virtualKey);
+// Waits until the input sent so far has been handled by the window under the
+// pointer, the one the pointer was last moved to, the foreground window and
+// this thread (bounded; never fails).
+void WaitUntilInputHandled();
 
 // The colour a window shows at a client point.
 COLORREF WindowPixel(HWND window, POINT client);

@@ -10,7 +10,7 @@ bool Eventually(const std::function<bool()>& done, DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   while (!done()) {
     if (GetTickCount64() > end) return false;
-    Sleep(50);
+    Sleep(10);
   }
   return true;
 }
@@ -94,11 +94,11 @@ bool ChooseTrayMenuItem(const TrayIcon& tray, int index) {
 
 bool ClickButton(HWND window, POINT at) {
   HWND button = nullptr;
-  for (int i = 0; i < 100 && (!button || button == window); ++i) {
-    button = ChildWindowFromPoint(window, at);
-    if (!button || button == window) Sleep(50);
-  }
-  if (!button || button == window) return false;
+  if (!Eventually([&] {
+        button = ChildWindowFromPoint(window, at);
+        return button && button != window;
+      }, 5000))
+    return false;
   return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
 }
 

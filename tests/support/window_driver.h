@@ -10,7 +10,7 @@
 
 namespace q730x::test {
 
-// Checks done every 50 ms until it holds or ms have passed; answers done().
+// Checks done every 10 ms until it holds or ms have passed; answers done().
 bool Eventually(const std::function<bool()>& done, DWORD ms = 10000);
 
 // The visible top-level windows of other processes with this title and, when

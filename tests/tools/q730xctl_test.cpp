@@ -309,13 +309,12 @@ TEST_F(DeviceCommandTest, DeviceTellsTheVersionTheIntervalAndTheLoader) {
 }
 
 TEST_F(DeviceCommandTest, RateSetsTheKeyboardsInterval) {
+  const std::size_t rejoins = keyboard().Rejoins();
   const ToolRun run = RunTool(L"rate 125");
   EXPECT_EQ(run.exitCode, 0u) << run.output;
   EXPECT_TRUE(keyboard().WaitForDump("interval", "8"));
   // The keyboard resets after the change: it leaves the bus and comes back.
-  const ULONGLONG end = GetTickCount64() + 10000;
-  while (keyboard().LogWith("rejoined the bus").empty() && GetTickCount64() < end) Sleep(50);
-  EXPECT_FALSE(keyboard().LogWith("rejoined the bus").empty());
+  EXPECT_TRUE(keyboard().WaitForRejoin(rejoins));
 }
 
 TEST_F(DeviceCommandTest, ApplyDownloadsTheProfileAndSavesItAsTheUtilityDoes) {

@@ -142,10 +142,13 @@ TEST_F(FirmwareRoadTest, TheCheckAnswersAnOverlongVersionABrokenDescriptionAndAS
   ShowWindow(about_, SW_HIDE);
 
   ASSERT_TRUE(server_.PutDescription(Firmware("V1.30", ""), ""));
-  server_.ClearRequests();
+  const test::FileRewrite description(test::DistFolder() + L"FWUpdate\\newver.xml");
   Check(kFirmwareCheck);
-  EXPECT_TRUE(WaitUntil([](HWND) { return server_.Requests().find("newver.xml") != std::string::npos; }, nullptr));
-  Sleep(1500);
+  // The check's thread reads the description once it is whole and would post
+  // its answer right after; give that post a moment, then let About take it.
+  EXPECT_TRUE(description.Wait());
+  Sleep(200);
+  EXPECT_TRUE(test::QueueHandled(about_));
   EXPECT_TRUE(VisibleWindows(L"Info Box", kMessageBoxSize).empty()) << "V1.30: no message at all";
   EXPECT_TRUE(VisibleWindows(L"Info Box", kPromptSize).empty());
 
@@ -306,7 +309,8 @@ TEST_F(FirmwareEndsTest, AMissingBurnToolSaysSoAndTheUtilityCarriesOnThenTwoEnds
     PostMessageW(Page(), kStartBurnTool, 0, 0);
     ExpectMessageAndOk(texts_.str_updateover2);
   }
-  EXPECT_FALSE(utility_->Ended(500));
+  EXPECT_TRUE(test::QueueHandled(main_)) << "the utility carries on";
+  EXPECT_FALSE(utility_->Ended(0));
   HWND progress = FindWindowW(nullptr, L"ProgressDlg.");
   EXPECT_FALSE(progress && IsWindowVisible(progress));
   PostMessageW(main_, kTrayCallback, 0, WM_LBUTTONDBLCLK);
@@ -317,7 +321,8 @@ TEST_F(FirmwareEndsTest, AMissingBurnToolSaysSoAndTheUtilityCarriesOnThenTwoEnds
   PostMessageW(main_, kFirmwareFailed, 0, 0);
   HWND first = MessageBoxShown();
   ASSERT_TRUE(first);
-  Sleep(500);
+  // The box's own loop has gone past the second post by now.
+  EXPECT_TRUE(test::QueueHandled(main_));
   EXPECT_EQ(VisibleWindows(L"Info Box", kMessageBoxSize).size(), 1u) << "no nested boxes";
   EXPECT_TRUE(test::ShowsText(first, boxPicture_.get(), texts_.str_updateover1, kBoxText));
   test::PressOk(first);
