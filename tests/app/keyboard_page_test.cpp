@@ -278,6 +278,25 @@ TEST_F(HeldProfileKeyEventTest, AKeyRunsTheActionOfTheProfileTheKeyboardHoldsNot
   EXPECT_EQ(VisibleWindowStartingWith(L"key note"), nullptr) << "not profile 2's file";
 }
 
+// The download reports its result 300 ms after the keyboard took the new
+// matrix; a key pressed in between already has profile 2's function, and
+// must run profile 2's action.
+TEST_F(HeldProfileKeyEventTest, AKeyPressedJustAfterTheMatrixIsWrittenRunsTheNewProfilesAction) {
+  ApplyAndHide();
+  PostMessageW(main_, WM_COMMAND, 0x6000, 0);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main_));
+  Pump(300);
+  ClickAt(page_, kProfileTab[1]);
+  Pump(500);
+  ClickAt(page_, kApply);
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (KeyboardAt(5) != "030005C5" && GetTickCount64() < end) Sleep(5);
+  ASSERT_EQ(KeyboardAt(5), "030005C5") << "profile 2's key is on the keyboard";
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  EXPECT_TRUE(Opened(L"key note.q730xnote")) << "profile 2's file";
+  EXPECT_EQ(VisibleWindowStartingWith(L"Untitled - Notepad"), nullptr) << "not profile 1's program";
+}
+
 TEST_F(KeyEventTest, ThreeThousandIgnoredEventsLeaveItAnsweringAndWorking) {
   ApplyAndHide();
   // An open-file key without a path, and words that are no action events.
