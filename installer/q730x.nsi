@@ -84,8 +84,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 LangString RemoveSettings ${LANG_ENGLISH} "Also remove your profiles and macros?$\r$\n$\r$\nChoose No to keep them for a later installation."
 LangString TaskFailed ${LANG_ENGLISH} "The utility could not be set to start when you log on (Task Scheduler error $0).$\r$\n$\r$\nStart it from the Start menu, or install again."
 LangString TaskFailed ${LANG_SIMPCHINESE} "无法将本工具设置为登录时自动启动（任务计划程序错误 $0）。$\r$\n$\r$\n请从“开始”菜单启动它，或重新安装。"
-LangString FolderNotProtected ${LANG_ENGLISH} "The permissions of $INSTDIR could not be limited to administrators (error $0). Other users of this computer may be able to change the utility's files there."
-LangString FolderNotProtected ${LANG_SIMPCHINESE} "无法将 $INSTDIR 的权限限制为仅管理员可写（错误 $0）。此计算机的其他用户可能可以更改其中的工具文件。"
+LangString FolderNotProtected ${LANG_ENGLISH} "The permissions of $INSTDIR could not be limited to administrators (error $0), so nothing was installed: other users of this computer could have changed the utility's files there, which runs with administrator rights. Choose a folder below Program Files."
+LangString FolderNotProtected ${LANG_SIMPCHINESE} "无法将 $INSTDIR 的权限限制为仅管理员可写（错误 $0），因此未安装任何内容：此计算机的其他用户可能更改其中以管理员权限运行的工具文件。请选择 Program Files 下的文件夹。"
+LangString FolderNotEmpty ${LANG_ENGLISH} "$INSTDIR already holds files, so nothing was installed. A folder outside Program Files may have been prepared by another user, and files placed there beforehand would be loaded by the utility, which runs with administrator rights. Choose an empty or new folder, or one below Program Files."
+LangString FolderNotEmpty ${LANG_SIMPCHINESE} "$INSTDIR 中已有文件，因此未安装任何内容。Program Files 之外的文件夹可能由其他用户事先准备，其中预先放置的文件会被以管理员权限运行的工具加载。请选择空的或新的文件夹，或 Program Files 下的文件夹。"
 LangString RemoveSettings ${LANG_SIMPCHINESE} "是否同时删除您的配置文件和宏？$\r$\n$\r$\n选择“否”可保留它们供以后安装使用。"
 
 ; Asks a running utility to close (everything it keeps is already stored, so
@@ -106,7 +108,8 @@ LangString RemoveSettings ${LANG_SIMPCHINESE} "是否同时删除您的配置文
   ${EndIf}
 !macroend
 
-; Writes the logon task's definition into the program folder, as UTF-16 with
+; Writes the logon task's definition into the installer's own temporary
+; folder ($PLUGINSDIR, which only this installation can write), as UTF-16 with
 ; a byte-order mark (what the Task Scheduler reads): any user's logon starts
 ; the installed utility with the highest rights that user has, in the user's
 ; own session (the group principal Users runs with the interactive token of
@@ -114,7 +117,8 @@ LangString RemoveSettings ${LANG_SIMPCHINESE} "是否同时删除您的配置文
 ; after three days), whatever the battery, once, at normal priority.
 Function WriteLogonTask
   ${WordReplace} "$INSTDIR" "&" "&amp;" "+" $R1  ; the folder as XML text
-  FileOpen $R0 "$INSTDIR\${LOGON_TASK_FILE}" w
+  InitPluginsDir
+  FileOpen $R0 "$PLUGINSDIR\${LOGON_TASK_FILE}" w
   FileWriteUTF16LE /BOM $R0 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
   FileWriteUTF16LE $R0 '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">$\r$\n'
   FileWriteUTF16LE $R0 '  <RegistrationInfo>$\r$\n'
@@ -152,15 +156,17 @@ Function WriteLogonTask
 FunctionEnd
 
 ; Registers the logon task (replacing one an earlier installation made) and
-; tells the user when the Task Scheduler refuses it.
+; tells the user when the Task Scheduler refuses it. A copy of the definition
+; is kept in the program folder, to show what was registered.
 Function RegisterLogonTask
   Call WriteLogonTask
-  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Create /F /TN "${LOGON_TASK}" /XML "$INSTDIR\${LOGON_TASK_FILE}"'
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Create /F /TN "${LOGON_TASK}" /XML "$PLUGINSDIR\${LOGON_TASK_FILE}"'
   Pop $0
   ${If} $0 != 0
     DetailPrint "schtasks /Create ended with $0"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(TaskFailed)" /SD IDOK
   ${EndIf}
+  CopyFiles /SILENT "$PLUGINSDIR\${LOGON_TASK_FILE}" "$INSTDIR\${LOGON_TASK_FILE}"
 FunctionEnd
 
 ; Sets $R0 to 1 when the full path $R1 is the folder given or lies below it.
@@ -176,35 +182,85 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; A folder below Program Files inherits its protection: only administrators
-; (and the system) may change what is there. A folder chosen elsewhere (say
-; C:\Tools) would let every user write into it, and so plant a DLL or a
-; profile beside the elevated utility: it gets the same protection here, and
-; what it already holds takes it on too.
-Function ProtectInstallFolder
+; Sets $R0 to 1 when $INSTDIR lies below Program Files.
+Function IsBelowProgramFiles
   GetFullPathName $R1 "$INSTDIR"
   StrCpy $R0 0
   !insertmacro SetIfBelow "$PROGRAMFILES64"
   !insertmacro SetIfBelow "$PROGRAMFILES32"
+FunctionEnd
+
+; A folder outside Program Files may have been made beforehand by any user,
+; who would then own it, may have given himself rights on it, and may have
+; put files in it (a winmm.dll or wtsapi32.dll beside Q730X.exe would be
+; loaded by the elevated utility). Such a folder is used only when it is new
+; or empty, or when it is the folder this utility was installed in before
+; (which that installation protected). Otherwise the installation stops here,
+; before anything is written, and says why.
+Function RefusePreparedFolder
+  Call IsBelowProgramFiles
+  ${If} $R0 == 1
+  ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+    Return
+  ${EndIf}
+  ReadRegStr $R2 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R2 == "$INSTDIR"
+    Return
+  ${EndIf}
+  FindFirst $R3 $R4 "$INSTDIR\*.*"
+  ${DoWhile} $R4 != ""
+    ${If} $R4 != "."
+    ${AndIf} $R4 != ".."
+      FindClose $R3
+      DetailPrint "$INSTDIR holds $R4: not installed"
+      MessageBox MB_OK|MB_ICONSTOP "$(FolderNotEmpty)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    FindNext $R3 $R4
+  ${Loop}
+  FindClose $R3
+FunctionEnd
+
+; A folder below Program Files inherits its protection: only administrators
+; (and the system) may change what is there. A folder outside it gets that
+; protection here, complete: owned by the Administrators (an owner may always
+; change the permissions), and a protected DACL of exactly three entries,
+; Administrators and SYSTEM full control, Users read and run, inherited by
+; all it will hold; nothing inherited from above and no other entry, whoever
+; made the folder. When the owner or the DACL cannot be set, nothing is
+; installed. /TESTPROTECTFAIL plays that failure (it can only stop an
+; installation).
+Function ProtectInstallFolder
+  Call IsBelowProgramFiles
   ${If} $R0 == 1
     Return
   ${EndIf}
-  ; Owned by the Administrators (an owner may always change the permissions,
-  ; and a user may have made the folder beforehand); Administrators and SYSTEM
-  ; full control, Users read and run; nothing inherited.
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
-  Pop $0
-  ${If} $0 == 0
-    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
-    Pop $0
+  StrCpy $0 0
+  ${GetParameters} $R5
+  ClearErrors
+  ${GetOptions} $R5 "/TESTPROTECTFAIL" $R6
+  ${IfNot} ${Errors}
+    StrCpy $0 5  ; ERROR_ACCESS_DENIED
+  ${Else}
+    System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", i 1, *p .R7, p 0) i .R6'
+    ${If} $R6 == 0
+      System::Call 'kernel32::GetLastError() i .r0'
+    ${Else}
+      System::Call 'advapi32::GetSecurityDescriptorOwner(p R7, *p .R8, *i .R9) i .R6'
+      System::Call 'advapi32::GetSecurityDescriptorDacl(p R7, *i .R9, *p .R2, *i .R3) i .R6'
+      ; OWNER | DACL | PROTECTED_DACL: the folder's whole DACL is replaced.
+      System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p R8, p 0, p R2, p 0) i .r0'
+      System::Call 'kernel32::LocalFree(p R7)'
+    ${EndIf}
   ${EndIf}
   ${If} $0 != 0
-    DetailPrint "icacls ended with $0"
-    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderNotProtected)" /SD IDOK
-    Return
+    DetailPrint "the permissions of $INSTDIR could not be set: error $0"
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderNotProtected)" /SD IDOK
+    RMDir "$INSTDIR"  ; made just now, and still empty
+    SetErrorLevel 2
+    Quit
   ${EndIf}
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
-  Pop $0
 FunctionEnd
 
 Function .onInit
@@ -231,6 +287,7 @@ FunctionEnd
 
 Section "Program" SecProgram
   SectionIn RO
+  Call RefusePreparedFolder
   !insertmacro CloseRunningUtility
   CreateDirectory "$INSTDIR"
   Call ProtectInstallFolder

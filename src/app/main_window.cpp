@@ -99,7 +99,15 @@ bool CKavexQ460KbConfigDlg::StartKeyboardSession() {
     if (keyboardPage_ && keyboardPage_->hwnd()) keyboardPage_->RefreshKeys();
   };
   hooks.showMessage = [](const std::wstring& text) { ShowMessageBox(text); };
+  hooks.tellInBackground = [this](const std::wstring& text) { tray_.ShowNotification(Language.str_title, text); };
   hooks.modalOpen = [] { return ModalScope::Active(); };
+  // Said once a run, beside the icon: a box would wait behind whatever
+  // program is in front, and every further refused key would only repeat it.
+  hooks.launchRefused = [this] {
+    if (launchRefusalTold_) return;
+    launchRefusalTold_ = true;
+    tray_.ShowNotification(Language.str_title, Language.str_launch_refused);
+  };
   hooks.linkedProfileInFront = [](int current) -> std::optional<int> {
     if (!AnyLinkEnabled()) return std::nullopt;
     return ProfileLinkedTo(ForegroundProgramName(), current);
@@ -217,16 +225,22 @@ void CKavexQ460KbConfigDlg::ShowAbout() {
   SetForegroundWindow(about_->hwnd());
 }
 
+// The icon speaks the shell's version 3 (NOTIFYICON_VERSION): a right click
+// arrives as the button's own messages and then WM_CONTEXTMENU, and Shift+F10
+// or the menu key on the focused icon as WM_CONTEXTMENU alone. The menu opens
+// on WM_CONTEXTMENU only, so that one right click opens it once.
 void CKavexQ460KbConfigDlg::OnTrayCallback(LPARAM mouseMessage) {
   if (mouseMessage == WM_LBUTTONDBLCLK) Open();
-  if (mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu();
   // From the keyboard, on the focused icon: Enter or Space opens, as a
-  // double click does; Shift+F10 or the menu key opens the menu.
+  // double click does.
   if (mouseMessage == NIN_KEYSELECT) Open();
   if (mouseMessage == WM_CONTEXTMENU) ShowTrayMenu();
 }
 
 void CKavexQ460KbConfigDlg::ShowTrayMenu() {
+  // TrackPopupMenu runs a message loop of its own: a callback that comes
+  // meanwhile (a second click) must not open a menu inside the open one.
+  if (trayMenu_) return;
   SetForegroundWindow(hwnd());
   CKavexMenu menu;
   if (!menu.handle()) return;
@@ -242,6 +256,10 @@ void CKavexQ460KbConfigDlg::ShowTrayMenu() {
   trayMenu_ = &menu;
   TrackPopupMenu(menu.handle(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
   trayMenu_ = nullptr;
+  // As TrackPopupMenu's documentation asks for a notification icon's menu:
+  // a message to our own window makes the task switch, without which the
+  // next menu would close as soon as it opened.
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
 }
 
 void CKavexQ460KbConfigDlg::Close() {
@@ -288,6 +306,19 @@ void CKavexQ460KbConfigDlg::EndProcessQuickly() {
   endProcess_();
 }
 
+void CKavexQ460KbConfigDlg::OnSessionChange(WPARAM event) {
+  switch (event) {
+    case WTS_SESSION_LOCK: sessionLocked_ = true; break;
+    case WTS_SESSION_UNLOCK: sessionLocked_ = false; break;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_REMOTE_DISCONNECT: sessionDisconnected_ = true; break;
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT: sessionDisconnected_ = false; break;
+    default: return;
+  }
+  session_.PauseLinkSwitching(sessionLocked_ || sessionDisconnected_);
+}
+
 void CKavexQ460KbConfigDlg::UnregisterNotifications() {
   if (sessionRegistered_) WTSUnRegisterSessionNotification(hwnd());
   sessionRegistered_ = false;
@@ -329,6 +360,9 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
       break;
     case WM_DEVICECHANGE:
       return presence_.OnDeviceChange(wParam, lParam);
+    case WM_WTSSESSION_CHANGE:
+      OnSessionChange(wParam);
+      return 0;
     case WM_TIMER:
       if (wParam == kHidRetryTimer) return presence_.OnRetryTimer(), 0;
       break;
@@ -345,14 +379,15 @@ LRESULT CKavexQ460KbConfigDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM
     case WM_OPEN_MAIN:
       Open();
       return 0;
+    // The burn tool's words count only while an update runs (or its end is
+    // being told, which a second word may follow): from anyone else they
+    // would cover the utility with an "updating" box or end it.
     case WM_FIRMWARE_PROGRESS:
-      OnFirmwareProgress(wParam, lParam);
+      if (FirmwareUpdateActive) OnFirmwareProgress(wParam, lParam);
       return 1;
     case WM_FIRMWARE_DONE:
-      FirmwareUpdateEnded(false);
-      return 1;
     case WM_FIRMWARE_FAILED:
-      FirmwareUpdateEnded(true);
+      FirmwareUpdateEnded(message == WM_FIRMWARE_FAILED);
       return 1;
     case WM_BURN_TOOL_ENDED:
       OnBurnToolEnded(DWORD(lParam));
@@ -376,8 +411,10 @@ void CKavexQ460KbConfigDlg::OnFirmwareProgress(WPARAM show, LPARAM position) {
 
 // The burn tool's last word, 0x70B (done) or 0x70C (failed), in any order and
 // any number: one message at a time, a failure always wins and always ends
-// the program, a success reopens the keyboard's HID link.
+// the program, a success reopens the keyboard's HID link. Only while an
+// update runs, or while its end is being told (a second word may follow).
 void CKavexQ460KbConfigDlg::FirmwareUpdateEnded(bool failed) {
+  if (!FirmwareUpdateActive && !updateEndShowing_) return;
   FirmwareUpdateActive = false;
   if (firmwareProgress_) ShowWindow(firmwareProgress_->hwnd(), SW_HIDE);
   updateFailed_ = updateFailed_ || failed;

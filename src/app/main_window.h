@@ -62,6 +62,9 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   void ShowMacroPage();
   // Hiding or minimising the window ends a running macro recording (which saves).
   void HideWindow(int how);
+  // WM_WTSSESSION_CHANGE: program-link switching pauses while this session is
+  // locked or not connected to a screen.
+  void OnSessionChange(WPARAM event);
 
   // PresenceActions
   PresenceFlags* KeyboardPage() override;
@@ -80,6 +83,8 @@ class CKavexQ460KbConfigDlg : public SkinnedDialog, private PresenceActions {
   TrayIcon tray_;
   std::unique_ptr<DeviceNotifications> notifications_;
   bool sessionRegistered_ = false;
+  bool sessionLocked_ = false, sessionDisconnected_ = false;
+  bool launchRefusalTold_ = false;
   CKavexMenu* trayMenu_ = nullptr;  // while the tray menu is open
   WindowPtr<CProgressDlg> firmwareProgress_;
   WindowPtr<CDlgAbout> about_;

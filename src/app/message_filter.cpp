@@ -5,9 +5,7 @@
 namespace q730x {
 
 bool AllowMessagesFromOtherPrograms(HWND window, UINT taskbarCreated) {
-  const UINT allowed[] = {WM_TRAY_CALLBACK,     WM_APP_EXIT,      WM_HIDE_MAIN,       WM_OPEN_MAIN,
-                          WM_FIRMWARE_PROGRESS, WM_FIRMWARE_DONE, WM_FIRMWARE_FAILED, WM_CLOSE,
-                          taskbarCreated};
+  const UINT allowed[] = {WM_TRAY_CALLBACK, taskbarCreated};
   bool all = true;
   for (UINT message : allowed) {
     if (message == 0) continue;  // a registration that failed

@@ -19,11 +19,16 @@ void CloseProgress(HWND window) {
   if (window) PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
-DownloadSteps KeyboardSteps(HWND progressWindow) {
+DownloadSteps KeyboardSteps(const DownloadTarget& target, HWND progressWindow) {
   DownloadSteps steps;
   steps.loadMacro = [](std::uint32_t id) { return LoadMacro(id); };
   steps.writeSlot = [](unsigned slot, const std::uint8_t* image) { return WriteMacroSlot(slot, image); };
-  steps.writeMatrix = [](const KeyMatrix& matrix) { return WriteKeyMatrix(matrix); };
+  // The keyboard runs the new keys from the moment the matrix is written.
+  steps.writeMatrix = [share = target.share, job = target.job](const KeyMatrix& matrix) {
+    if (!WriteKeyMatrix(matrix)) return false;
+    share->NoteMatrixSent(job);
+    return true;
+  };
   steps.progress = [progressWindow](int percent) { Progress(progressWindow, percent); };
   steps.wait = [](unsigned milliseconds) { WaitAtLeast(milliseconds); };
   return steps;
@@ -50,7 +55,7 @@ void RunDownload(const DownloadTarget& target, HWND progressWindow) {
       return;
     }
     // No keyboard: nothing is written, and that is a failure, not a success.
-    job.written = !share.presence.deviceAbsent && WriteSnapshot(job.snapshot, MacroSlotTable, KeyboardSteps(progressWindow));
+    job.written = !share.presence.deviceAbsent && WriteSnapshot(job.snapshot, MacroSlotTable, KeyboardSteps(target, progressWindow));
   }
   if (job.written) {
     Progress(progressWindow, 100);

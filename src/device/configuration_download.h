@@ -47,6 +47,29 @@ struct DownloadShare {
     std::lock_guard hold(lock);
     pageGone = true;
   }
+
+  // The download whose key matrix the keyboard took last, from the moment
+  // the write succeeded until the session has taken that download's result
+  // (its message follows 300 ms later). Key events in between already come
+  // from its keys, so they run its texts. Its own small lock: a worker holds
+  // `lock` for a whole download, and key events must not wait for one.
+  void NoteMatrixSent(std::shared_ptr<const DownloadJob> job) {
+    std::lock_guard hold(sentLock);
+    matrixSent = std::move(job);
+  }
+  std::shared_ptr<const DownloadJob> MatrixSent() {
+    std::lock_guard hold(sentLock);
+    return matrixSent;
+  }
+  // The result of download jobId was taken: what it wrote is held from now on.
+  void ResultTaken(std::uint64_t jobId) {
+    std::lock_guard hold(sentLock);
+    if (matrixSent && matrixSent->id == jobId) matrixSent.reset();
+  }
+
+ private:
+  std::mutex sentLock;
+  std::shared_ptr<const DownloadJob> matrixSent;
 };
 
 struct DownloadTarget {

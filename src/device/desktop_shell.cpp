@@ -9,6 +9,10 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include <vector>
+
+#include "model/win_handles.h"
+
 namespace q730x {
 
 namespace {
@@ -79,6 +83,38 @@ bool OpenThroughDesktopShell(const std::wstring& file, const std::wstring& param
   const HRESULT result = shell->ShellExecute(name, arguments.get(), folder.get(), operation.get(), show.get());
   SysFreeString(name);
   return SUCCEEDED(result);
+}
+
+bool StartAsDesktopUser(const std::wstring& program, const std::wstring& arguments) {
+  HWND shellWindow = GetShellWindow();
+  DWORD shellProcessId = 0;
+  if (!shellWindow || !GetWindowThreadProcessId(shellWindow, &shellProcessId) || !shellProcessId) return false;
+  UniqueHandle shellProcess(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcessId));
+  if (!shellProcess) return false;
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(shellProcess.get(), TOKEN_DUPLICATE, &token)) return false;
+  UniqueHandle shellToken(token);
+  const DWORD access =
+      TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID;
+  HANDLE primary = nullptr;
+  if (!DuplicateTokenEx(shellToken.get(), access, nullptr, SecurityImpersonation, TokenPrimary, &primary))
+    return false;
+  UniqueHandle userToken(primary);
+  std::wstring line = L"\"" + program + L"\"";
+  if (!arguments.empty()) line += L" " + arguments;
+  std::vector<wchar_t> writable(line.begin(), line.end());
+  writable.push_back(L'\0');  // the call may write into its command line
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessWithTokenW(userToken.get(), 0, program.c_str(), writable.data(), 0, nullptr, nullptr,
+                               &startup, &started))
+    return false;
+  UniqueHandle process(started.hProcess);
+  UniqueHandle thread(started.hThread);
+  return true;
 }
 
 }  // namespace q730x

@@ -13,4 +13,13 @@ namespace q730x {
 // False when no desktop shell answers (no Explorer, as under Wine).
 bool OpenThroughDesktopShell(const std::wstring& file, const std::wstring& parameters);
 
+// Starts program (a full path) with arguments under the desktop user's own
+// token, taken from the process of the shell's window (GetShellWindow,
+// OpenProcessToken, DuplicateTokenEx, CreateProcessWithTokenW), as Microsoft
+// documents for an elevated program that must start one unelevated when the
+// shell's automation does not answer. False when there is no shell window,
+// its token cannot be had, or the start fails. Never falls back to the
+// caller's own token.
+bool StartAsDesktopUser(const std::wstring& program, const std::wstring& arguments);
+
 }  // namespace q730x

@@ -44,6 +44,7 @@ bool KeyboardSession::Start(HWND owner) {
   held_ = stored_;  // what the keyboard was last given
   StartDriverLink();
   SetTimer(window_, kProgramLinkTimer, kProgramLinkPeriodMs, nullptr);
+  TellLaunchRefusalsTo(window_, WM_LAUNCH_REFUSED);
   return true;
 }
 
@@ -59,6 +60,7 @@ void KeyboardSession::Stop() {
   // A download worker inside its run finishes first; a later one ends
   // without posting to the window that is going.
   share_->MarkPageGone();
+  TellLaunchRefusalsTo(nullptr, 0);
   if (window_) {
     KillTimer(window_, kProgramLinkTimer);
     KillTimer(window_, kDriverOpenTimer);
@@ -112,11 +114,13 @@ bool KeyboardSession::StartDownload(HWND progressWindow) {
   return Download(SnapshotOfBuffers(currentProfile_), progressWindow);
 }
 
-bool KeyboardSession::Download(const ProfileSnapshot& snapshot, HWND progressWindow) {
+bool KeyboardSession::Download(const ProfileSnapshot& snapshot, HWND progressWindow, DownloadKind kind) {
   auto job = std::make_shared<DownloadJob>();
   job->snapshot = snapshot;
   job->started = snapshot;
   job->id = nextJob_++;
+  job->background = kind != DownloadKind::User;
+  job->putBack = kind == DownloadKind::PutBack;
   if (!window_ || !StartDownloadThread({window_, share_, job}, progressWindow)) return false;
   ++downloadsRunning_;
   return true;
@@ -126,17 +130,48 @@ void KeyboardSession::OnDownloadResult() {
   const std::shared_ptr<DownloadJob> job = share_->finished.Take();
   if (!job) return;  // a result message that no worker sent
   downloadsRunning_ = std::max(0, downloadsRunning_ - 1);
-  if (job->written) Stored(*job);
-  else PutBack(*job);
+  const bool kept = job->written && Stored(*job);
+  if (!job->written) PutBack(*job);
+  share_->ResultTaken(job->id);
+  if (!job->written && job->background && !job->putBack) LinkSwitchFailed(*job);
   ProfileChanged();
-  if (!job->written && hooks_.showMessage) hooks_.showMessage(L"Setting Error");
+  if (!kept) Tell(*job, L"Setting Error");
   OnLinkTimer();  // a link switch that waited for this download comes now
+}
+
+void KeyboardSession::Tell(const DownloadJob& job, const std::wstring& text) {
+  if (job.background) {
+    if (hooks_.tellInBackground) hooks_.tellInBackground(text);
+  } else if (hooks_.showMessage) {
+    hooks_.showMessage(text);
+  }
+}
+
+// A link switch whose download failed showed the new profile while the
+// keyboard kept the old one, and may have overwritten slots the old
+// profile's macro keys point at. The profile the keyboard held comes back:
+// shown again, current again, and downloaded again, so that page, keyboard
+// and store agree. The failed switch is not tried again while the same
+// program stays in front (a keyboard that refuses would otherwise be asked
+// every tick).
+void KeyboardSession::LinkSwitchFailed(const DownloadJob& job) {
+  failedLinkProfile_ = job.snapshot.profile;
+  const int heldProfile = held_.profile;
+  OutputDebugStringW((L"Q730X: the switch to profile " + std::to_wstring(job.snapshot.profile + 1) +
+                      L" failed; profile " + std::to_wstring(heldProfile + 1) + L" is put back\n").c_str());
+  if (currentProfile_ != heldProfile) {
+    if (HasUnappliedEdits()) pending_.Keep(SnapshotOfBuffers(currentProfile_));
+    LoadShown(heldProfile);
+  }
+  Download(stored_, nullptr, DownloadKind::PutBack);
 }
 
 // A written profile is stored exactly as the keyboard got it, with its macro
 // keys pointing at their slots, and becomes current. What the page shows
-// stays as it is, apart from the keys the download rewrote.
-void KeyboardSession::Stored(const DownloadJob& job) {
+// stays as it is, apart from the keys the download rewrote. When the store
+// refuses it, the keyboard still holds it, but the page keeps it as edits not
+// yet applied, so that nothing is taken for saved that was not; false then.
+bool KeyboardSession::Stored(const DownloadJob& job) {
   const ProfileSnapshot& written = job.snapshot;
   const int profile = written.profile;
   const ProfileSnapshot edited = SnapshotOfBuffers(currentProfile_);
@@ -150,17 +185,22 @@ void KeyboardSession::Stored(const DownloadJob& job) {
   buffers::ProCfg = links;
   buffers::nCurFile = profile;
   SaveCurrentIndex();
-  SaveProfile(profile);
+  const bool saved = SaveProfile(profile);
   ExportProfileFiles(profile);
   // The edited profile back, as it was.
   buffers::MacroUse = editedUse;
   PutIntoBuffers(edited);
   held_ = written;
-  if (profile != currentProfile_) return;
+  if (!saved)
+    OutputDebugStringW((L"Q730X: the keyboard took profile " + std::to_wstring(profile + 1) +
+                        L" but the store refused it; it stays unapplied\n").c_str());
+  if (profile != currentProfile_) return saved;
   TakeWrittenKeys(buffers::KeyMatrix, job.started.matrix, written.matrix);
+  buffers::LastAppliedMatrix = written.matrix;
+  if (!saved) return false;
   stored_ = written;
   stored_.link = buffers::ProCfg[std::size_t(profile)];
-  buffers::LastAppliedMatrix = written.matrix;
+  return true;
 }
 
 // A failed download changes nothing: all it was going to replace comes back.
@@ -178,13 +218,16 @@ void KeyboardSession::PutBack(const DownloadJob& job) {
 // is open, and comes at the next tick after. The shown profile's unapplied
 // edits are kept for it.
 void KeyboardSession::OnLinkTimer() {
-  if (share_->presence.deviceAbsent || !hooks_.linkedProfileInFront) return;
+  if (share_->presence.deviceAbsent || linksPaused_ || !hooks_.linkedProfileInFront) return;
   if (downloadsRunning_ > 0 || (hooks_.modalOpen && hooks_.modalOpen())) return;
   const std::optional<int> profile = hooks_.linkedProfileInFront(currentProfile_);
-  if (!profile || *profile < 0 || *profile >= kProfileCount) return;
+  const bool linked = profile && *profile >= 0 && *profile < kProfileCount;
+  if (!linked || *profile != failedLinkProfile_) failedLinkProfile_ = -1;
+  if (!linked || *profile == failedLinkProfile_) return;
   if (HasUnappliedEdits()) pending_.Keep(SnapshotOfBuffers(currentProfile_));
   LoadShown(*profile);
-  Download(stored_, nullptr);  // what is stored for it, not the edits kept for it
+  // What is stored for it, not the edits kept for it.
+  Download(stored_, nullptr, DownloadKind::LinkSwitch);
   ProfileChanged();
 }
 
@@ -212,9 +255,12 @@ void KeyboardSession::OnRateRejoinTimer() {
 }
 
 // Software actions use the texts of the profile the keyboard holds, not of
-// the one shown.
+// the one shown: from the moment a download's matrix was written, its
+// profile's, though its result has not come yet.
 void KeyboardSession::OnKeyEvent(WPARAM eventWord) {
-  RunKeyEvent(std::uint32_t(eventWord), [this](unsigned key) -> const char16_t* { return held_.aux[key].text; },
+  const std::shared_ptr<const DownloadJob> sent = share_->MatrixSent();
+  const AuxInfoTable& texts = sent ? sent->snapshot.aux : held_.aux;
+  RunKeyEvent(std::uint32_t(eventWord), [&texts](unsigned key) -> const char16_t* { return texts[key].text; },
               SystemActionPlatform());
 }
 
@@ -232,6 +278,9 @@ LRESULT KeyboardSession::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_KEY_EVENT:
       OnKeyEvent(wParam);
       return 1;
+    case WM_LAUNCH_REFUSED:
+      if (hooks_.launchRefused) hooks_.launchRefused();
+      return 0;
     case WM_DOWNLOAD_DONE:
     case WM_DOWNLOAD_FAILED:
       OnDownloadResult();

@@ -38,11 +38,21 @@ struct SessionHooks {
   // The edited profile was replaced or changed: show it again.
   std::function<void()> profileChanged;
   std::function<void(const std::wstring&)> showMessage;
+  // The outcome of something the user did not start (a program-link
+  // switch): told without a modal box, which would wait behind the program
+  // in front and hold up further switching.
+  std::function<void(const std::wstring&)> tellInBackground;
   // A modal dialog or picker is open: program-link switches wait for its end.
   std::function<bool()> modalOpen;
   // The profile, other than current, linked to the program in the foreground.
   std::function<std::optional<int>(int current)> linkedProfileInFront;
+  // A key's launch was refused: it could not be started with the desktop
+  // user's rights (action_platform.h).
+  std::function<void()> launchRefused;
 };
+
+// From the desktop-shell worker to the session's window.
+constexpr UINT WM_LAUNCH_REFUSED = WM_APP + 0x26;
 
 class KeyboardSession {
  public:
@@ -82,6 +92,12 @@ class KeyboardSession {
   bool StartDownload(HWND progressWindow);
   bool downloadRunning() const { return downloadsRunning_ > 0; }
 
+  // While the program's session is not the one at the console (locked, or
+  // switched away from with fast user switching), the keyboard serves
+  // whoever is there: no program-link switch of ours may change its keys.
+  // A switch due meanwhile comes at the first tick after the pause.
+  void PauseLinkSwitching(bool paused) { linksPaused_ = paused; }
+
   // What the keyboard holds: set by each successful download and at start.
   const ProfileSnapshot& held() const { return held_; }
 
@@ -90,9 +106,12 @@ class KeyboardSession {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void StartDriverLink();
   void LoadShown(int profile);
-  bool Download(const ProfileSnapshot& snapshot, HWND progressWindow);
+  enum class DownloadKind { User, LinkSwitch, PutBack };
+  bool Download(const ProfileSnapshot& snapshot, HWND progressWindow, DownloadKind kind = DownloadKind::User);
+  void LinkSwitchFailed(const DownloadJob& job);
+  void Tell(const DownloadJob& job, const std::wstring& text);
   void OnDownloadResult();
-  void Stored(const DownloadJob& job);
+  bool Stored(const DownloadJob& job);
   void PutBack(const DownloadJob& job);
   void OnLinkTimer();
   void OnDriverOpenTimer();
@@ -112,6 +131,10 @@ class KeyboardSession {
   int downloadsRunning_ = 0;
   std::uint64_t nextJob_ = 1;
   int driverOpenRetries_ = 0;
+  bool linksPaused_ = false;
+  // The profile whose link switch failed: not tried again until another
+  // program (or none) is in front.
+  int failedLinkProfile_ = -1;
 };
 
 }  // namespace q730x

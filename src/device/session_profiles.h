@@ -65,6 +65,11 @@ struct DownloadJob {
   ProfileSnapshot started;   // the copy as it was when the download began
   bool written = false;
   std::uint64_t id = 0;
+  // Started by a program-link switch, not by the user: its outcome is told
+  // beside the tray icon, never in a box.
+  bool background = false;
+  // Puts the held profile back on the keyboard after a failed switch.
+  bool putBack = false;
 };
 
 // Finished downloads, handed from the worker to the window thread.

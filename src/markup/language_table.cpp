@@ -157,6 +157,7 @@ const std::array<LanguageKey, kLanguageLookupCount> kLanguageLoadOrder = {{
     {u"str_macro_playstyle3", &LanguageTable::str_macro_playstyle3},
     {u"str_tray_hint", &LanguageTable::str_tray_hint},
     {u"str_unapplied_prompt", &LanguageTable::str_unapplied_prompt},
+    {u"str_launch_refused", &LanguageTable::str_launch_refused},
 }};
 
 bool LoadLanguageTable(const std::filesystem::path& path, LanguageTable& table) {

@@ -44,11 +44,14 @@ struct LanguageTable {
   std::wstring str_tray_hint;
   // The keyboard page: leaving a profile with unapplied edits.
   std::wstring str_unapplied_prompt;
+  // A key's program, file, folder or address that could not be started with
+  // the user's own rights, and is therefore not started at all.
+  std::wstring str_launch_refused;
 };
 
-constexpr std::size_t kLanguageKeyCount = 145;
+constexpr std::size_t kLanguageKeyCount = 146;
 // str_light_effect is looked up twice.
-constexpr std::size_t kLanguageLookupCount = 146;
+constexpr std::size_t kLanguageLookupCount = 147;
 
 struct LanguageKey {
   const char16_t* name;

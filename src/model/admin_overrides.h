@@ -24,6 +24,11 @@ inline constexpr wchar_t kPipeOverride[] = L"VirtualKeyboardPipe";
 inline constexpr wchar_t kUpdateServerOverride[] = L"UpdateServer";
 // The folder ScreenClip saves captures into.
 inline constexpr wchar_t kCaptureFolderOverride[] = L"CaptureFolder";
+// "fail": the routes that start a key's program as the desktop user (the
+// shell, the shell's token) report failure, as when no desktop answers. Under
+// Wine the shell always answers and every token is elevated; this is how
+// tests reach the utility's refusal. It can only take launches away.
+inline constexpr wchar_t kUserLaunchOverride[] = L"UserLaunch";
 
 // The text of one switch (a REG_SZ value, not empty), or nothing when it is
 // not set, not text, or longer than any path or address we use.

@@ -76,6 +76,7 @@ void MakeUsableByKeys(const KeyPicturePage& page) {
   ArrangeTabOrder({page.rate->hwnd(), keys[0].hwnd()});
   HWND last = keys[0].hwnd();
   for (std::size_t entry = 1; entry < keys.size(); ++entry) {
+    if (!keys[entry].hwnd()) continue;  // an empty entry of the table has no button
     ArrangeTabOrder({last, keys[entry].hwnd()});
     last = keys[entry].hwnd();
   }

@@ -124,8 +124,12 @@ void CKeyboardDlg::CreateControls() {
   programName_.SetImages(HoverPicture(), HoverPicture(), PressedPicture(), NormalPicture(),
                          {394, 405, 544, 423});
 
+  // The table's empty entries get no window: a button without a rectangle
+  // or a name would still be listed by screen readers and take the focus.
+  // Every walk of the table still visits them (their buttons stay windowless).
   for (std::size_t entry = 0; entry < kKeyLayoutEntries; ++entry) {
     const KeyLayoutEntry& key = KeyLayoutTable[entry];
+    if (EmptyRect(key)) continue;
     CreateSkinButton(keys_[entry], {key.left, key.top, key.right, key.bottom});
     keys_[entry].SetUserValue(std::uint32_t(key.position));
   }

@@ -111,6 +111,75 @@ TEST_F(ApplicationTest, TheTrayIconComesBackWhenTheTaskbarIsCreatedAgain) {
   EXPECT_TRUE(utility.Ended(15000));
 }
 
+// The visible popup menus (class #32768) of other processes.
+int VisibleMenus() {
+  int count = 0;
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (std::wstring(name) == L"#32768" && IsWindowVisible(window) && process != GetCurrentProcessId())
+          ++*reinterpret_cast<int*>(data);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+bool MenuCountBecomes(int count, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (VisibleMenus() != count) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+void TapEscape() {
+  INPUT keys[2] = {};
+  for (INPUT& key : keys) {
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_ESCAPE;
+  }
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+// A right click reaches a version 3 icon as its button messages and then
+// WM_CONTEXTMENU; the keyboard's menu key as WM_CONTEXTMENU alone. The menu
+// opens once per request, and a request while it is open opens no other.
+TEST_F(ApplicationTest, TheTrayMenuOpensOnTheContextMenuMessageOnlyAndOnce) {
+  Utility utility;
+  HWND main = WaitForWindow(title_);
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitUntil(TrayIconThere, main));
+  SetCursorPos(400, 300);
+
+  PostMessageW(main, kTrayCallback, 0, WM_RBUTTONDOWN);
+  PostMessageW(main, kTrayCallback, 0, WM_RBUTTONUP);
+  EXPECT_FALSE(MenuCountBecomes(1, 1000)) << "the button messages alone open no menu";
+
+  for (int round = 0; round < 2; ++round) {
+    PostMessageW(main, kTrayCallback, 0, WM_RBUTTONDOWN);
+    PostMessageW(main, kTrayCallback, 0, WM_RBUTTONUP);
+    PostMessageW(main, kTrayCallback, 0, WM_CONTEXTMENU);
+    PostMessageW(main, kTrayCallback, 0, WM_CONTEXTMENU);  // a second request at once
+    ASSERT_TRUE(MenuCountBecomes(1, 10000)) << "round " << round;
+    Sleep(500);
+    EXPECT_EQ(VisibleMenus(), 1) << "round " << round;
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer)) << "round " << round;
+    TapEscape();
+    ASSERT_TRUE(MenuCountBecomes(0, 5000)) << "round " << round;
+    // The request that came while the menu was open has not opened another.
+    EXPECT_FALSE(MenuCountBecomes(1, 700)) << "round " << round;
+  }
+  PostMessageW(main, WM_COMMAND, kCommandExit, 0);
+  EXPECT_TRUE(utility.Ended(15000));
+}
+
 TEST_F(ApplicationTest, UnexpectedRemovalEndsTheProgramWithoutAMessage) {
   const std::size_t readsBefore = keyboard().LogWith("reply=").size();
   Utility utility;
@@ -170,33 +239,29 @@ TEST_F(ApplicationTest, TheFirmwareLoaderAloneIsEnoughToStart) {
   EXPECT_TRUE(utility.Ended(15000));
 }
 
-TEST_F(ApplicationTest, FirmwareUpdateShowsItsProgressAndItsEnd) {
+// The burn tool's words (0x70A to 0x70C) count only while a firmware update
+// runs: from anyone else they neither cover the utility with the progress
+// box nor tell of an update's end, nor end the program. An update's own
+// words are tested with the burn tool (firmware_update_test).
+TEST_F(ApplicationTest, FirmwareUpdateWordsOutsideAnUpdateAreIgnored) {
   Utility utility;
   HWND main = WaitForWindow(title_);
   ASSERT_TRUE(main);
   PostMessageW(main, 0x707, 0, 0);
   ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main));
   PostMessageW(main, 0x70A, 1, 40);
-  HWND progress = WaitForWindow(L"ProgressDlg.");
-  ASSERT_TRUE(progress);
-  EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, progress));
-  EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main));
-
-  // Finished: the box goes, a message tells, and the utility goes on.
   PostMessageW(main, 0x70B, 0, 0);
-  HWND box = WaitForWindow(L"Info Box");
-  ASSERT_TRUE(box);
-  EXPECT_FALSE(IsWindowVisible(progress));
-  PressOk(box);
-  ASSERT_TRUE(WaitUntil([](HWND) { return FindWindowW(nullptr, L"Info Box") == nullptr; }, nullptr));
-  EXPECT_FALSE(utility.Ended(300));
-
-  // Failed: a message tells, then the utility ends.
   PostMessageW(main, 0x70A, 1, 10);
   PostMessageW(main, 0x70C, 0, 0);
-  box = WaitForWindow(L"Info Box");
-  ASSERT_TRUE(box);
-  PressOk(box);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) << "all four were handled";
+  EXPECT_FALSE(utility.Ended(1000));
+  HWND progress = FindWindowW(nullptr, L"ProgressDlg.");
+  EXPECT_FALSE(progress && IsWindowVisible(progress));
+  HWND box = FindWindowW(nullptr, L"Info Box");
+  EXPECT_FALSE(box && IsWindowVisible(box));
+  EXPECT_TRUE(IsWindowVisible(main));
+  PostMessageW(main, WM_COMMAND, kCommandExit, 0);
   EXPECT_TRUE(utility.Ended(15000));
 }
 

@@ -89,7 +89,8 @@ std::wstring FactoryKeyName(int position) { return CaptionOfCode(DefaultMatrix[p
 
 // The controls a reader meets in a window: its visible children of the
 // kinds a user works (buttons, lists, fields, bars) and what it finds unnamed.
-// A field is named by the label before it (its own text is its content).
+// A visible control without a rectangle counts too: readers list it all the
+// same. A field is named by the label before it (its own text is its content).
 std::vector<std::wstring> UnnamedControls(HWND window) {
   struct Walk {
     std::vector<std::wstring> unnamed;
@@ -100,7 +101,7 @@ std::vector<std::wstring> UnnamedControls(HWND window) {
         auto& found = reinterpret_cast<Walk*>(data)->unnamed;
         RECT r;
         GetWindowRect(child, &r);
-        if (!IsWindowVisible(child) || r.right <= r.left || r.bottom <= r.top) return TRUE;
+        if (!IsWindowVisible(child)) return TRUE;
         wchar_t kind[64] = {};
         GetClassNameW(child, kind, 64);
         const std::wstring k = kind;

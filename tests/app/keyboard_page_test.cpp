@@ -8,7 +8,9 @@
 #include "gui_support.h"
 #include "key_input.h"
 #include "keyboard_page_fixture.h"
+#include "model/admin_overrides.h"
 #include "model/profile_buffers.h"
+#include "override_switches.h"
 #include "store_test_support.h"
 
 namespace q730x::test {
@@ -276,6 +278,48 @@ TEST_F(HeldProfileKeyEventTest, AKeyRunsTheActionOfTheProfileTheKeyboardHoldsNot
   ASSERT_TRUE(keyboard().Admin("press 5"));
   EXPECT_TRUE(Opened(L"Untitled - Notepad")) << "profile 1's program";
   EXPECT_EQ(VisibleWindowStartingWith(L"key note"), nullptr) << "not profile 2's file";
+}
+
+// The download reports its result 300 ms after the keyboard took the new
+// matrix; a key pressed in between already has profile 2's function, and
+// must run profile 2's action.
+TEST_F(HeldProfileKeyEventTest, AKeyPressedJustAfterTheMatrixIsWrittenRunsTheNewProfilesAction) {
+  ApplyAndHide();
+  PostMessageW(main_, WM_COMMAND, 0x6000, 0);
+  ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main_));
+  Pump(300);
+  ClickAt(page_, kProfileTab[1]);
+  Pump(500);
+  ClickAt(page_, kApply);
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (KeyboardAt(5) != "030005C5" && GetTickCount64() < end) Sleep(5);
+  ASSERT_EQ(KeyboardAt(5), "030005C5") << "profile 2's key is on the keyboard";
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  EXPECT_TRUE(Opened(L"key note.q730xnote")) << "profile 2's file";
+  EXPECT_EQ(VisibleWindowStartingWith(L"Untitled - Notepad"), nullptr) << "not profile 1's program";
+}
+
+// When neither the desktop's shell nor the desktop user's token can start a
+// key's program, the utility must not start it with its own, elevated
+// token: nothing starts, and the utility goes on. The switch makes only the
+// user routes fail (under Wine the shell always answers).
+TEST_F(KeyEventTest, WithoutTheUsersRoutesAProgramIsNotStartedWithTheUtilitysRights) {
+  ApplyAndHide();
+  ASSERT_TRUE(SetOverride(kUserLaunchOverride, L"fail"));
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  ASSERT_TRUE(keyboard().Admin("press 6"));
+  const ULONGLONG end = GetTickCount64() + 4000;
+  bool started = false;
+  while (GetTickCount64() < end && !started) {
+    started = VisibleWindowStartingWith(L"Untitled - Notepad") || VisibleWindowStartingWith(L"key note");
+    Sleep(50);
+  }
+  ASSERT_TRUE(SetOverride(kUserLaunchOverride, nullptr));
+  EXPECT_FALSE(started) << "started with the utility's own token";
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
+  ASSERT_TRUE(keyboard().Admin("press 5"));
+  EXPECT_TRUE(Opened(L"Untitled - Notepad")) << "with the routes back, it starts as the user";
 }
 
 TEST_F(KeyEventTest, ThreeThousandIgnoredEventsLeaveItAnsweringAndWorking) {

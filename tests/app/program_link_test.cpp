@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wtsapi32.h>
 
 #include "gui_support.h"
 #include "key_input.h"
@@ -72,6 +73,77 @@ TEST_F(ProgramLinkCaseTest, TheLettersOfTheLinkMustMatchTheProgramsExactly) {
   // The first link in profile order that matches with its case wins.
   ASSERT_TRUE(WaitForCurrentProfile(2, boxSeen));
   EXPECT_EQ(KeyboardAt(17), kCtrlC);
+}
+
+// While the session is locked or switched away from, the keyboard serves
+// whoever sits at it: a linked program in front of the locked session does
+// not switch the keyboard's profile. The switch comes once it is unlocked.
+TEST_F(ProgramLinkCaseTest, NoSwitchWhileTheSessionIsLockedAndTheSwitchComesAfter) {
+  PostMessageW(main_, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+  Notepad notepad;
+  ASSERT_TRUE(notepad.ToFront());
+  Pump(4000);  // three ticks of the link timer
+  EXPECT_NE(StoredCurrentProfile(), 2);
+  EXPECT_EQ(KeyboardAt(17), kCapsFactory);
+  PostMessageW(main_, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  bool boxSeen = false;
+  ASSERT_TRUE(WaitForCurrentProfile(2, boxSeen));
+  EXPECT_EQ(KeyboardAt(17), kCtrlC);
+}
+
+// Profile 1 (held) has a macro on Esc; profile 2, linked to notepad, has two
+// other macros, on F1 and F2. The keyboard refuses the switch's second slot,
+// after its first macro has overwritten slot 0, where profile 1's Esc points.
+class FailedLinkSwitchTest : public KeyboardPageTest {
+ protected:
+  void BeforeStart() override {
+    for (std::uint32_t id : {0x7301u, 0x7302u, 0x7303u}) StoreMacro(id);
+    EditStoredProfile(0, [] { PutMacroOnKey(0, 11, 0x7301); });
+    EditStoredProfile(1, [] {
+      PutMacroOnKey(1, 22, 0x7302);
+      PutMacroOnKey(1, 30, 0x7303);
+    });
+    LinkStoredProfile(1, u"notepad.exe");
+  }
+  std::size_t SlotZeroWrites() { return keyboard().LogWith("macro slot 0 written").size(); }
+};
+
+TEST_F(FailedLinkSwitchTest, TheHeldProfileComesBackWholeWithoutABoxAndTheSwitchIsNotRepeated) {
+  ClickAt(page_, kApply);
+  const ULONGLONG applied = GetTickCount64() + 15000;
+  while (KeyboardAt(11).substr(0, 2) != "08" && GetTickCount64() < applied) Sleep(50);
+  ASSERT_EQ(KeyboardAt(11).substr(0, 2), "08") << "profile 1's macro key is on the keyboard";
+  Pump(1000);
+  const std::string slotZero = keyboard().DumpField("slot 0"), esc = KeyboardAt(11), f1 = KeyboardAt(22);
+  const std::size_t writesBefore = SlotZeroWrites();
+
+  // A slot write is its command and 16 chunks: the second slot's command is refused.
+  ASSERT_TRUE(keyboard().Admin("refuse 1 after 17"));
+  Notepad notepad;
+  ASSERT_TRUE(notepad.ToFront());
+  // Slot 0 is written twice: by the switch, then by the held profile's return.
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (SlotZeroWrites() < writesBefore + 2 && GetTickCount64() < end) Sleep(50);
+  ASSERT_EQ(SlotZeroWrites(), writesBefore + 2);
+  Pump(1500);
+  EXPECT_EQ(keyboard().LogWith("result=refused").size(), 1u);
+  EXPECT_EQ(keyboard().DumpField("slot 0"), slotZero) << "profile 1's macro is back in its slot";
+  EXPECT_EQ(KeyboardAt(11), esc);
+  EXPECT_EQ(KeyboardAt(22), f1);
+  EXPECT_EQ(StoredCurrentProfile(), 0) << "profile 1 stays current";
+  EXPECT_EQ(FindWindowW(nullptr, L"Info Box"), nullptr) << "a background switch opens no box";
+
+  // While notepad stays in front, the failed switch is not tried again ...
+  const std::size_t commands = keyboard().LogWith("code=").size();
+  Pump(4000);
+  EXPECT_EQ(keyboard().LogWith("code=").size(), commands) << "no retry while the same program is in front";
+  EXPECT_EQ(StoredCurrentProfile(), 0);
+  // ... but when it comes to the front again.
+  SetForegroundWindow(main_);
+  Pump(2000);
+  ASSERT_TRUE(notepad.ToFront());
+  bool boxSeen = false;
+  EXPECT_TRUE(WaitForCurrentProfile(1, boxSeen));
 }
 
 // Profile 2, linked to notepad, has five macro keys: its download takes about

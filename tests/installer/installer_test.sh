@@ -3,8 +3,10 @@
 # install (in Chinese) with its logon task, the installed utility started
 # against the virtual keyboard, a silent uninstall that keeps the settings and
 # a user's own file, then an English install over an older version's Run
-# value and an uninstall that removes the settings too, and last an install
-# into a folder of the user's choice.
+# value and an uninstall that removes the settings too, an install into a
+# folder of the user's choice, and last the refusal of a folder outside
+# Program Files that someone prepared and the stop when a folder's
+# permissions cannot be set.
 #   installer_test.sh <build folder>
 # Exit 77 (skipped) when the build made no installer (makensis is missing).
 set -uo pipefail
@@ -160,6 +162,28 @@ program="$custom"
 check "the uninstaller finishes" uninstall /REMOVESETTINGS
 check "that folder is gone" not test -e "$custom"
 check "no logon task left" not test -e "$task_file"
+
+echo "== a folder outside Program Files that someone prepared is refused"
+prepared="$prefix/drive_c/Prepared/Q730X"
+mkdir -p "$prepared"
+echo "planted" > "$prepared/winmm.dll"
+wine "$setup" /S /LANGUAGE=en '/D=C:\Prepared\Q730X' </dev/null >/dev/null 2>&1
+check "the installer refuses it with status 2" test $? -eq 2
+check "nothing was installed there" not test -e "$prepared/Q730X.exe"
+check "the file that was there is left alone" test -f "$prepared/winmm.dll"
+check "no logon task" not test -e "$task_file"
+check "no programs-list entry" not reg_key "$uninstall_key"
+rm -rf "$prefix/drive_c/Prepared"
+
+echo "== a folder whose permissions cannot be set: the installation stops"
+fresh="$prefix/drive_c/Fresh/Q730X"
+wine "$setup" /S /LANGUAGE=en /TESTPROTECTFAIL '/D=C:\Fresh\Q730X' </dev/null >/dev/null 2>&1
+check "the installer stops with status 2" test $? -eq 2
+check "nothing was installed" not test -e "$fresh/Q730X.exe"
+check "the folder it made is gone again" not test -e "$fresh"
+check "no logon task" not test -e "$task_file"
+check "no programs-list entry" not reg_key "$uninstall_key"
+rm -rf "$prefix/drive_c/Fresh"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -78,7 +78,9 @@ bool ChooseTrayMenuItem(const TrayIcon& tray, int index) {
   // The menu opens at the pointer; a spot in the middle of the screen leaves
   // it room below and to the right.
   MovePointerTo(GetDesktopWindow(), POINT{400, 300});
-  PostMessageW(tray.owner, tray.callbackMessage, 0, WM_RBUTTONDOWN);
+  // A right click as the shell reports it to a version 3 icon.
+  for (LPARAM message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU})
+    PostMessageW(tray.owner, tray.callbackMessage, 0, message);
   HWND menu = nullptr;
   if (!Eventually([&] { return (menu = VisiblePopupMenu()) != nullptr; }, 10000)) return false;
   RECT frame;

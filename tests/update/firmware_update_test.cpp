@@ -296,6 +296,13 @@ class FirmwareEndsTest : public FirmwareUpdateSuite {
     DeleteFileW(ImageFile().c_str());
   }
   HWND Page() { return FindWindowExW(main_, nullptr, nullptr, L"KavexQ730XKeyboardConfig"); }
+  // One of the test's own burn tools (beside this test) in the real one's place.
+  static bool PutBurnTool(const wchar_t* name) {
+    wchar_t self[MAX_PATH] = {};
+    std::wstring tool(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    tool = tool.substr(0, tool.find_last_of(L'\\') + 1) + name;
+    return CopyFileW(tool.c_str(), (test::DistFolder() + L"FWUpdate\\Q730XBurn.exe").c_str(), FALSE) != FALSE;
+  }
 
   std::unique_ptr<test::Utility> utility_;
   HWND main_ = nullptr;
@@ -316,7 +323,12 @@ TEST_F(FirmwareEndsTest, AMissingBurnToolSaysSoAndTheUtilityCarriesOnThenTwoEnds
   PostMessageW(main_, kTrayCallback, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, main_)) << "the tray works again";
 
-  // Done and failed at once: one box at a time, the failure last, then the end.
+  // Done and failed at once, during an update: one box at a time, the
+  // failure last, then the end.
+  test::FileSetAside real(test::DistFolder() + L"FWUpdate\\Q730XBurn.exe");
+  ASSERT_TRUE(PutBurnTool(L"WaitingBurnTool.exe"));
+  PostMessageW(Page(), kStartBurnTool, 0, 0);
+  ASSERT_TRUE(progress = test::WaitForVisible(L"ProgressDlg.", SIZE{}, 10000)) << "the update shows its box";
   PostMessageW(main_, kFirmwareDone, 0, 0);
   PostMessageW(main_, kFirmwareFailed, 0, 0);
   HWND first = MessageBoxShown();
@@ -330,6 +342,8 @@ TEST_F(FirmwareEndsTest, AMissingBurnToolSaysSoAndTheUtilityCarriesOnThenTwoEnds
   ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w) || !IsWindowVisible(w); }, first, 5000));
   ExpectMessageAndOk(texts_.str_updateover2);
   EXPECT_TRUE(utility_->Ended(15000)) << "a failed update ends the program";
+  EXPECT_TRUE(WaitUntil([](HWND) { return !test::ProcessRunning(L"Q730XBurn.exe"); }, nullptr, 5000));
+  DeleteFileW((test::DistFolder() + L"FWUpdate\\Q730XBurn.exe").c_str());
 }
 
 // Without its last word the update would stay "running": the tray icon
