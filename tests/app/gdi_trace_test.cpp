@@ -4,9 +4,9 @@
 // says so in its gdi trace channel ("executing delayed DeleteObject"), and
 // every allocation there carries the live handle count. The real utility runs
 // under that channel (run-gdi-trace.sh puts its standard error, where Wine
-// writes the trace, into gdi-trace.log) through two identical rounds of
+// writes the trace, into gdi-trace.log) through three identical rounds of
 // ordinary use. Any delayed delete fails, and so does a live count that grows
-// from the end of the first round to the end of the second.
+// over the rounds.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -226,13 +226,16 @@ class GdiTraceTest : public KeyboardPageTest {
   }
 };
 
-TEST_F(GdiTraceTest, TwoRoundsOfOrdinaryUseDeleteNothingSelectedAndLeakNothing) {
+TEST_F(GdiTraceTest, RoundsOfOrdinaryUseDeleteNothingSelectedAndLeakNothing) {
   SetEnvironmentVariableW(L"WINEDEBUG", L"-all");  // the trace is the utility's alone
   Step("round 1");
   const std::size_t firstEnd = Round();
   ASSERT_FALSE(HasFatalFailure());
   Step("round 2");
   const std::size_t secondEnd = Round();
+  ASSERT_FALSE(HasFatalFailure());
+  Step("round 3");
+  const std::size_t thirdEnd = Round();
   ASSERT_FALSE(HasFatalFailure());
   const std::string trace = ReadTrace();
   ASSERT_GT(LinesWith(trace, 0, secondEnd, "alloc_gdi_handle").size(), 100u)
@@ -250,10 +253,17 @@ TEST_F(GdiTraceTest, TwoRoundsOfOrdinaryUseDeleteNothingSelectedAndLeakNothing) 
   EXPECT_TRUE(delayed.empty()) << "objects deleted while selected:" << delayed;
   std::printf("left out: %d fonts of Wine's GdipDrawString\n", wineDrawString);
 
-  const int afterFirst = LiveCountBefore(trace, firstEnd), afterSecond = LiveCountBefore(trace, secondEnd);
-  std::printf("live GDI handles: %d after the first round, %d after the second\n", afterFirst, afterSecond);
+  // The count is the one at each round's last allocation, which may still
+  // hold one object that the round frees just after: one more than after
+  // the first round is that moment, not growth. A leak of even one object
+  // a round is two more by the third.
+  const int afterFirst = LiveCountBefore(trace, firstEnd), afterSecond = LiveCountBefore(trace, secondEnd),
+            afterThird = LiveCountBefore(trace, thirdEnd);
+  std::printf("live GDI handles: %d after the first round, %d after the second, %d after the third\n",
+              afterFirst, afterSecond, afterThird);
   EXPECT_GT(afterFirst, 0);
-  EXPECT_LE(afterSecond, afterFirst) << "the second round left more GDI objects than the first";
+  EXPECT_LE(afterSecond, afterFirst + 1) << "the second round left more GDI objects than the first";
+  EXPECT_LE(afterThird, afterFirst + 1) << "the third round left more GDI objects than the first";
 }
 
 }  // namespace

@@ -239,12 +239,16 @@ class KeyEventTest : public KeyboardPageTest {
     ASSERT_TRUE(WaitUntil([](HWND w) { return !IsWindowVisible(w); }, main_));
   }
   // Waits for a window whose title starts with prefix and closes it.
+  // Whether a window whose title starts with prefix opens; it is closed
+  // again, and gone before this returns, so that no later look finds it.
   static bool Opened(const std::wstring& prefix) {
     HWND window = nullptr;
     const ULONGLONG end = GetTickCount64() + 20000;
-    while (!(window = VisibleWindowStartingWith(prefix)) && GetTickCount64() < end) Sleep(100);
-    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-    return window != nullptr;
+    while (!(window = VisibleWindowStartingWith(prefix)) && GetTickCount64() < end) Sleep(10);
+    if (!window) return false;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([](HWND w) { return !IsWindow(w); }, window, 10000)) << "closed again";
+    return true;
   }
 };
 
