@@ -83,6 +83,12 @@ bool ChooseTrayMenuItem(const TrayIcon& tray, int index) {
     PostMessageW(tray.owner, tray.callbackMessage, 0, message);
   HWND menu = nullptr;
   if (!Eventually([&] { return (menu = VisiblePopupMenu()) != nullptr; }, 10000)) return false;
+  // The menu shows before its loop runs: a few round trips through that loop
+  // make sure it is tracking, and placed, before the pointer goes to an item.
+  for (int round = 0; round < 3; ++round) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(menu, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) break;
+  }
   RECT frame;
   GetWindowRect(menu, &frame);
   // The items stand one under the other between equal borders.
