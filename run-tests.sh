@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite
-# under Wine, in parallel test slots (Q730X_TEST_SLOTS of them, by default one
-# more than the machine has cores; see cmake/test-slots.sh.in). Extra
+# under Wine, in parallel test slots (Q730X_TEST_SLOTS of them, by default as
+# many as the machine has cores; see cmake/test-slots.sh.in). Extra
 # arguments go to ctest (for example -R profile_store_test).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh"
 cd "$here/build"
-slots="${Q730X_TEST_SLOTS:-$(($(nproc) + 1))}"
+# More slots than cores make the tests that drive windows compete for the
+# processor, and a key hook the busy utility answers late is skipped.
+slots="${Q730X_TEST_SLOTS:-$(nproc)}"
 case "$slots" in ''|*[!0-9]*|0) echo "Q730X_TEST_SLOTS must be a positive number" >&2; exit 2 ;; esac
 export Q730X_TEST_SLOTS="$slots"
 # CTest hands the slots out by this resource spec.

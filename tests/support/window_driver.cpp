@@ -89,15 +89,21 @@ bool ChooseTrayMenuItem(const TrayIcon& tray, int index) {
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(menu, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) break;
   }
-  RECT frame;
-  GetWindowRect(menu, &frame);
-  // The items stand one under the other between equal borders.
-  const int border = (frame.bottom - frame.top - tray.itemCount * tray.itemHeight) / 2;
-  const POINT item{(frame.left + frame.right) / 2, frame.top + border + index * tray.itemHeight + tray.itemHeight / 2};
-  MovePointerTo(GetDesktopWindow(), item);
-  LeftButton(true);
-  LeftButton(false);
-  return Eventually([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 5000);
+  // A click that came before the menu took the pointer leaves it open: the
+  // item is clicked again, at most three times.
+  const auto closed = [&] { return !IsWindow(menu) || !IsWindowVisible(menu); };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT frame;
+    GetWindowRect(menu, &frame);
+    // The items stand one under the other between equal borders.
+    const int border = (frame.bottom - frame.top - tray.itemCount * tray.itemHeight) / 2;
+    const POINT item{(frame.left + frame.right) / 2, frame.top + border + index * tray.itemHeight + tray.itemHeight / 2};
+    MovePointerTo(GetDesktopWindow(), item);
+    LeftButton(true);
+    LeftButton(false);
+    if (Eventually(closed, 2000)) return true;
+  }
+  return false;
 }
 
 bool ClickButton(HWND window, POINT at) {
