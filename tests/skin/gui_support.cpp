@@ -76,11 +76,6 @@ void LetInputBeHandled(HWND window) {
   if (lastPointerWindow != window && lastPointerWindow != under) LetHandle(lastPointerWindow);
   if (foreground != window && foreground != under && foreground != lastPointerWindow) LetHandle(foreground);
   PumpPending(5000);
-  // A settle on top: in parallel runs on a busy machine, a click that came
-  // right after the round trips was now and then lost (a dialog not yet
-  // open, a tray menu not yet tracking, a key hook skipped), which the fixed
-  // pumps these helpers had before never showed.
-  Pump(100);
 }
 
 bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
