@@ -15,4 +15,9 @@ case "$slots" in ''|*[!0-9]*|0) echo "Q730X_TEST_SLOTS must be a positive number
 export Q730X_TEST_SLOTS="$slots"
 # CTest hands the slots out by this resource spec.
 ./test-slots.sh spec "$slots" > test-slots.json
-ctest --output-on-failure -j "$((slots * 2))" --resource-spec-file test-slots.json "$@"
+# A test that fails is run once more before the run fails: in parallel runs
+# on two cores a click of the pointer helpers is still lost now and then (a
+# dialog that does not open, a tray menu not yet tracking). This goes once
+# those races are mended; a test that fails twice fails the run.
+ctest --output-on-failure -j "$((slots * 2))" --resource-spec-file test-slots.json \
+  --repeat until-pass:2 "$@"
